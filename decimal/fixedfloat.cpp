@@ -1,0 +1,196 @@
+#include "decimal/fixedfloat"
+
+#include <cmath>
+#include <stdexcept>
+#include <string>
+
+namespace VELDRAN {
+
+namespace {
+
+// Moves every digit `places` places towards the top; vacated places are 0.
+// One pass does the work of `places` wholeshiftl calls.
+void shiftup(fixedint& number, unsigned long long places) {
+  const unsigned long long size = number.size;
+  for (unsigned long long i = size; i > 0; --i) {
+    const unsigned long long to = i - 1;
+    number.digits[to] = to >= places ? number.digits[to - places] : 0;
+  }
+}
+
+// Moves every digit `places` places towards the units; like `places`
+// wholeshiftr calls.
+void shiftdown(fixedint& number, unsigned long long places) {
+  const unsigned long long size = number.size;
+  for (unsigned long long to = 0; to < size; ++to) {
+    number.digits[to] = places < size - to ? number.digits[to + places] : 0;
+  }
+}
+
+std::size_t countdigits(long long magnitude) {
+  std::size_t count = 0;
+  for (; magnitude != 0; magnitude /= 10) {
+    ++count;
+  }
+  return count;
+}
+
+long long truncate(float x) { return static_cast<long long>(x); }
+
+}  // namespace
+
+// --- Construction ------------------------------------------------------------
+
+fixedfloat::fixedfloat(unsigned long long length)
+    : value(0), length(0), hassign(false), negative(false) {
+  log("Creating new fixedfloat object!");
+  init(length);
+}
+
+fixedfloat::fixedfloat(const fixedfloat& other) = default;
+fixedfloat& fixedfloat::operator=(const fixedfloat& other) = default;
+
+fixedfloat::~fixedfloat() { log("Deleting fixedfloat object!"); }
+
+void fixedfloat::init(unsigned long long length) {
+  log("Init called on fixedfloat with length: " + std::to_string(length));
+  if (length % 2 != 0) {
+    throw std::runtime_error("length should be able to be divided by 2!");
+  }
+  log("Register size.");
+  this->length = length;
+  log("Init boolean properties.");
+  hassign = true;
+  negative = false;
+  log("Init digits.");
+  value = fixedint(length);
+  log("Done.");
+}
+
+void fixedfloat::updsign() { negative = value.negative; }
+
+// --- Parts -------------------------------------------------------------------
+
+fixedint fixedfloat::getintpart() const {
+  fixedint part = value.getcopy();
+  shiftdown(part, length / 2);
+  return part;
+}
+
+fixedint fixedfloat::getfractionpart() const {
+  fixedint part = value.getcopy();
+  shiftup(part, length / 2);
+  shiftdown(part, length / 2);
+  return part;
+}
+
+fixedint& fixedint::operator=(fixedfloat& f) {
+  *this = f.getintpart();
+  return *this;
+}
+
+// --- Assignment --------------------------------------------------------------
+
+fixedfloat& fixedfloat::operator=(fixedint v) {
+  if (v.size < length / 2) {
+    throw std::out_of_range("Val too small for fixedfloat!");
+  }
+  value = v;
+  value.resize(length);
+  updsign();
+  for (unsigned long long step = 0; step < length / 2; ++step) {
+    value = value * fixedint(length, 10);
+  }
+  return *this;
+}
+
+fixedfloat& fixedfloat::operator=(float x) {
+  if (!std::isfinite(x)) {
+    throw std::domain_error("Float is not finite!");
+  }
+  // 2^63: the first magnitude without a 64-bit integer part.
+  if (std::fabs(x) >= 9223372036854775808.0F) {
+    throw std::out_of_range("Input int bigger than size!");
+  }
+  const unsigned long long fractionplaces = length / 2;
+
+  const long long integer = truncate(x);
+  *this = fixedint(fractionplaces, integer);
+
+  float fraction = std::fabs(x - static_cast<float>(integer));
+  if (fraction == 0.0F) {
+    return *this;
+  }
+
+  // Scale until what is left beyond the last digit taken is at most a
+  // thousandth of that digit's unit.
+  unsigned long long scalings = 0;
+  while (std::fabs(static_cast<double>(fraction - static_cast<float>(truncate(fraction)))) >
+         0.001) {
+    fraction = fraction * 10.0F;
+    ++scalings;
+  }
+  // `scalings` is the place of the last digit taken below the point, so it
+  // also counts a fraction's leading zeros (0.05 needs two places).
+  const long long fractiondigits = truncate(fraction);
+  if (scalings > fractionplaces || countdigits(fractiondigits) > fractionplaces) {
+    throw std::length_error("Fraction of float too big to fit in fixedfloat!");
+  }
+
+  fixedint scaled(length, fractiondigits);
+  shiftup(scaled, fractionplaces - scalings);
+
+  // The fraction is added to the magnitude; the sign is x's, except that a
+  // zero never becomes a negative zero.
+  value.negative = false;
+  value = value + scaled;
+  value.negative = x < 0 && !value.getshorteneddigits().empty();
+  updsign();
+  return *this;
+}
+
+// --- Text and arithmetic -----------------------------------------------------
+
+std::string fixedfloat::asstring() const {
+  std::string text = negative ? "-" : "";
+
+  const fixedint integerpart = getintpart();
+  std::string integerdigits = integerpart.asstring();
+  if (integerpart.negative) {
+    integerdigits.erase(0, 1);  // the sign is written once, from our own flag
+  }
+  text += integerdigits;
+  text += '.';
+
+  const fixedint fractionpart = getfractionpart();
+  const std::vector<std::int8_t> significant = fractionpart.getshorteneddigits();
+  if (significant.empty()) {
+    return text + "0";
+  }
+  // The fraction places from the tenths down, stopping at the last non-zero.
+  std::size_t lowest = 0;
+  while (significant[lowest] == 0) {
+    ++lowest;
+  }
+  for (std::size_t place = length / 2; place > lowest; --place) {
+    const std::int8_t digit = place - 1 < significant.size() ? significant[place - 1] : 0;
+    text += std::to_string(digit);
+  }
+  return text;
+}
+
+fixedfloat fixedfloat::operator+(fixedfloat other) {
+  log("Addition operation in fixedfloat.");
+  if (length != other.length) {
+    throw std::length_error("Size is not equal!");
+  }
+  fixedfloat result(length);
+  result.value = value + other.value;
+  if (hassign) {
+    result.updsign();
+  }
+  log("Done.");
+  return result;
+}
+
+}  // namespace VELDRAN

@@ -1,0 +1,295 @@
+#include "decimal/fixedint"
+
+#include <stdexcept>
+#include <string>
+
+namespace VELDRAN {
+
+namespace {
+
+// Number of places up to and including the highest non-zero digit.
+std::size_t significantlength(const std::vector<std::int8_t>& digits) {
+  std::size_t length = digits.size();
+  while (length > 0 && digits[length - 1] == 0) {
+    --length;
+  }
+  return length;
+}
+
+// Orders two magnitudes by their significant digits: <0, 0 or >0.
+int comparemagnitudes(const std::vector<std::int8_t>& a,
+                      const std::vector<std::int8_t>& b) {
+  const std::size_t la = significantlength(a);
+  const std::size_t lb = significantlength(b);
+  if (la != lb) {
+    return la < lb ? -1 : 1;
+  }
+  for (std::size_t i = la; i > 0; --i) {
+    if (a[i - 1] != b[i - 1]) {
+      return a[i - 1] < b[i - 1] ? -1 : 1;
+    }
+  }
+  return 0;
+}
+
+// A digit as signed decimal text: one character at rest, more for values
+// set by hand outside 0 to 9.
+void appenddigit(std::string& text, std::int8_t digit) {
+  if (digit >= 0 && digit <= 9) {
+    text.push_back(static_cast<char>('0' + digit));
+  } else {
+    text += std::to_string(digit);
+  }
+}
+
+std::out_of_range multiplicationoutofrange(unsigned long long index) {
+  return std::out_of_range("Out of range while running multiplication! Index: " +
+                           std::to_string(index));
+}
+
+}  // namespace
+
+// --- Construction and assignment --------------------------------------------
+
+fixedint::fixedint(unsigned long long size)
+    : negative(false), size(0), hassign(true), overflowthrows(false) {
+  construct(size);
+}
+
+// Not delegating: a failed assignment must leave no constructed object
+// behind, so no deletion line is written for it.
+fixedint::fixedint(unsigned long long size, long long value)
+    : negative(false), size(0), hassign(true), overflowthrows(false) {
+  construct(size);
+  *this = value;
+}
+
+void fixedint::construct(unsigned long long places) {
+  setup();
+  size = places;
+  log("New fixedint object!");
+  log("Resizing Digits to: " + std::to_string(places));
+  digits.resize(places);
+  log("Done.");
+  overflowthrows = false;
+  hassign = true;
+}
+
+fixedint::~fixedint() { log("Deleted fixedint object."); }
+
+fixedint& fixedint::operator=(long long value) {
+  const bool isnegative = value < 0;
+  // Negated in unsigned arithmetic, so the most negative value has one too.
+  const unsigned long long magnitude =
+      isnegative ? 0ULL - static_cast<unsigned long long>(value)
+                 : static_cast<unsigned long long>(value);
+  const std::string text = std::to_string(magnitude);
+  if (text.size() > size) {
+    throw std::out_of_range("Input int bigger than size!");
+  }
+  if (hassign) {
+    negative = isnegative;
+  }
+  digits.assign(size, 0);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    digits[i] = static_cast<std::int8_t>(text[text.size() - 1 - i] - '0');
+  }
+  return *this;
+}
+
+fixedint fixedint::getcopy() const {
+  fixedint copy(size);
+  copy.negative = negative;
+  copy.hassign = hassign;
+  copy.overflowthrows = overflowthrows;
+  copy.digits = digits;
+  return copy;
+}
+
+void fixedint::resize(unsigned long long size) {
+  log("Resize requested in fixedint.");
+  log("Resizing Digits to: " + std::to_string(size));
+  // The count is stored only once the storage has it, so the two never differ.
+  digits.resize(size);
+  this->size = size;
+  log("Done.");
+}
+
+// --- Digits and text ---------------------------------------------------------
+
+void fixedint::wholeshiftl() {
+  if (size == 0) {
+    return;  // no places to move
+  }
+  for (unsigned long long i = size - 1; i > 0; --i) {
+    digits[i] = digits[i - 1];
+  }
+  digits[0] = 0;
+}
+
+void fixedint::wholeshiftr() {
+  if (size == 0) {
+    return;  // no places to move
+  }
+  for (unsigned long long i = 0; i + 1 < size; ++i) {
+    digits[i] = digits[i + 1];
+  }
+  digits[size - 1] = 0;
+}
+
+std::vector<std::int8_t> fixedint::getshorteneddigits() const {
+  const auto end = digits.begin() + static_cast<std::ptrdiff_t>(significantlength(digits));
+  return std::vector<std::int8_t>(digits.begin(), end);
+}
+
+std::string fixedint::asstring() const {
+  std::string text;
+  text.reserve(digits.size() + 1);
+  for (auto digit = digits.rbegin(); digit != digits.rend(); ++digit) {
+    appenddigit(text, *digit);
+  }
+  std::size_t leadingzeros = 0;
+  while (leadingzeros + 1 < text.size() && text[leadingzeros] == '0') {
+    ++leadingzeros;
+  }
+  text.erase(0, leadingzeros);
+  if (negative) {
+    text.insert(0, 1, '-');
+  }
+  return text;
+}
+
+// --- Comparison --------------------------------------------------------------
+
+bool fixedint::operator==(fixedint other) const {
+  return digits == other.digits && negative == other.negative;
+}
+
+bool fixedint::operator!=(fixedint other) const { return !(*this == other); }
+
+bool fixedint::operator>(fixedint other) const {
+  if (negative != other.negative) {
+    return other.negative;
+  }
+  const int order = comparemagnitudes(digits, other.digits);
+  // Among negatives the larger magnitude is the smaller number.
+  return negative ? order < 0 : order > 0;
+}
+
+bool fixedint::operator<(fixedint other) const {
+  if (*this > other) {
+    return false;
+  }
+  return *this != other;
+}
+
+// --- Arithmetic --------------------------------------------------------------
+
+fixedint fixedint::operator+(fixedint other) {
+  if (other.size != size) {
+    throw std::length_error("Int sizes are not equal!");
+  }
+  fixedint sum(size);
+  if (hassign && negative != other.negative) {
+    return subtractmagnitudes(other);
+  }
+  return addmagnitudes(other, sum);
+}
+
+fixedint fixedint::addmagnitudes(const fixedint& other, fixedint& sum) {
+  sum.negative = negative;
+  std::int8_t carry = 0;
+  for (unsigned long long p = 0; p < size; ++p) {
+    auto place = static_cast<std::int8_t>(digits[p] + other.digits[p] + carry);
+    carry = 0;
+    while (place > 9) {
+      place = static_cast<std::int8_t>(place - 10);
+      ++carry;
+    }
+    sum.digits[p] = place;
+  }
+  if (carry > 0) {
+    if (overflowthrows) {
+      throw std::overflow_error("Overflow occured.");
+    }
+    // The sum wraps; the carry that fell off the top is kept here.
+    *this = 0LL;
+    if (carry > 9) {
+      throw std::out_of_range("Carry over 9!");
+    }
+    digits[0] = carry;
+  }
+  return sum;  // a silent copy; the caller destroys the working sum
+}
+
+fixedint fixedint::subtractmagnitudes(const fixedint& other) const {
+  fixedint first(*this);
+  fixedint second(other);
+  fixedint result(size);
+  // Subtract the negative operand from the non-negative one.
+  if (first < second) {
+    first = second;
+    second = *this;
+  }
+  result.negative = first.negative;
+  std::int8_t borrow = 0;
+  for (unsigned long long p = 0; p < size; ++p) {
+    auto place = static_cast<std::int8_t>(first.digits[p] - second.digits[p] - borrow);
+    borrow = 0;
+    while (place < 0) {
+      place = static_cast<std::int8_t>(place + 10);
+      ++borrow;
+    }
+    result.digits[p] = place;
+  }
+  if (borrow > 0) {
+    throw std::underflow_error("Underflow occured.");
+  }
+  return result;
+}
+
+fixedint fixedint::operator*(fixedint other) const {
+  if (other.size != size) {
+    throw std::length_error("Int sizes are not equal!");
+  }
+  fixedint result(size);
+  result = 0LL;  // throws for a record without places
+
+  const unsigned long long la = significantlength(digits);
+  const unsigned long long lb = significantlength(other.digits);
+  // Plain pointers: stores through int8_t may alias any object, so loops
+  // reading through the vectors would reload them on every pass.
+  const std::int8_t* left = digits.data();
+  const std::int8_t* right = other.digits.data();
+  std::int8_t* product = result.digits.data();
+  const unsigned long long places = size;
+
+  for (unsigned long long i = 0; i < la; ++i) {
+    // The row's columns reach place i + lb - 1; the first one past the top
+    // is always place `places`.
+    if (i + lb > places) {
+      throw multiplicationoutofrange(places);
+    }
+    const std::int32_t leftdigit = left[i];
+    std::int32_t carry = 0;
+    for (unsigned long long j = 0; j < lb; ++j) {
+      const std::int32_t placesum = product[i + j] + right[j] * leftdigit + carry;
+      carry = placesum / 10;
+      product[i + j] = static_cast<std::int8_t>(placesum - 10 * carry);
+    }
+    if (carry != 0) {
+      const unsigned long long q = lb + i;
+      if (q > places - 1) {
+        throw multiplicationoutofrange(q);
+      }
+      product[q] = static_cast<std::int8_t>(product[q] + carry);
+    }
+  }
+
+  if (hassign) {
+    result.negative = negative != other.negative;
+  }
+  return result;
+}
+
+}  // namespace VELDRAN
