@@ -1,0 +1,1 @@
+# Runs the built veldran-demo end to end.

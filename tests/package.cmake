@@ -1,0 +1,1 @@
+# Installs the library and builds a consumer project against it.
