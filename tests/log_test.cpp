@@ -1,1 +1,214 @@
+// Diagnostics log: the line layout, the one-time set-up and the crash report.
+// Set-up and the report are per process, so those cases run in re-executed
+// children (threadsafe death tests), each from its own scratch directory.
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "decimal/fixedint"
+#include "support/log_capture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+constexpr const char* kRootVariable = "VELDRAN_LOG_TEST_ROOT";
+
+// The parent makes the root; a re-executed child finds it in its environment.
+class ScratchRoot : public testing::Environment {
+ public:
+  void SetUp() override {
+    if (std::getenv(kRootVariable) != nullptr) return;
+    std::string path = (fs::temp_directory_path() / "veldran-log-XXXXXX").string();
+    ASSERT_NE(mkdtemp(path.data()), nullptr);
+    setenv(kRootVariable, path.c_str(), 1);
+    owner_ = true;
+  }
+  void TearDown() override {
+    if (owner_) fs::remove_all(std::getenv(kRootVariable));
+  }
+
+ private:
+  bool owner_ = false;
+};
+[[maybe_unused]] testing::Environment* const kRoot =
+    testing::AddGlobalTestEnvironment(new ScratchRoot);
+
+const Lines kSetup = {"First fixedint/fixedfloat object created!",
+                      "Start Initialization of Veldran Arithmetic module.",
+                      "Setting up log dumper...", "Done. Init Successful"};
+
+Lines created(const std::string& places) {
+  return {"New fixedint object!", "Resizing Digits to: " + places, "Done."};
+}
+
+Lines report(const std::string& type, const std::string& what) {
+  return {"Terminate called. Preparing report.",
+          "Opened File.",
+          "Rethrowing exception and getting type.",
+          "Exception type: " + type,
+          "what(): " + what,
+          "--- LOG END: NO FURTHER MESSAGES ---"};
+}
+
+Lines operator+(Lines first, const Lines& second) {
+  first.insert(first.end(), second.begin(), second.end());
+  return first;
+}
+
+// Lets an exception reach std::terminate while still pending.
+void uncaught(void (*body)()) noexcept { body(); }
+
+void savedhandler() {
+  std::fputs("saved handler ran\n", stderr);
+  std::_Exit(3);
+}
+
+class CrashReport : public testing::Test {
+ protected:
+  void SetUp() override {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    dir_ = fs::path(std::getenv(kRootVariable)) /
+           testing::UnitTest::GetInstance()->current_test_info()->name();
+    fs::create_directories(dir_ / "logs");
+  }
+
+  // Called only inside a death statement, so the parent keeps its directory.
+  void enter() const {
+    if (chdir(dir_.c_str()) != 0) std::_Exit(99);
+  }
+
+  // The messages of the log file; a line out of layout shows up whole.
+  Lines filemessages() const {
+    static const std::regex line(
+        R"(VELDRAN \[(Mon|Tue|Wed|Thu|Fri|Sat|Sun) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) )"
+        R"([ 0-9]\d \d\d:\d\d:\d\d \d{4}\]: (.*))");
+    std::ifstream file(dir_ / "logs/veldran.log");
+    const std::string text{std::istreambuf_iterator<char>(file), {}};
+    EXPECT_TRUE(!text.empty() && text.back() == '\n');
+    Lines messages;
+    std::smatch match;
+    for (std::size_t begin = 0, end; begin < text.size(); begin = end + 1) {
+      end = text.find('\n', begin);
+      const std::string physical = text.substr(begin, end - begin);
+      messages.push_back(std::regex_match(physical, match, line) ? match[3].str()
+                                                                 : "MALFORMED " + physical);
+    }
+    return messages;
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(CrashReport, DirectTerminateReplacesFileWithWholeLogAndCallsSavedHandler) {
+  // Longer than the new log, so anything but truncation leaves a tail.
+  std::ofstream(dir_ / "logs/veldran.log") << std::string(10000, 'x') << '\n';
+  EXPECT_EXIT(
+      {
+        enter();
+        VELDRAN::fixedint first(4, -305);
+        std::terminate();
+      },
+      testing::KilledBySignal(SIGABRT), "terminate called without an active exception");
+  EXPECT_EQ(filemessages(), kSetup + created("4") + report("UNKNOWN", "UNKNOWN"));
+}
+
+TEST_F(CrashReport, UncaughtStandardExceptionReportsMangledTypeAndWhat) {
+  EXPECT_EXIT(
+      {
+        enter();
+        uncaught([] { VELDRAN::fixedint tooshort(3, 1000); });
+      },
+      testing::KilledBySignal(SIGABRT), "what\\(\\):  Input int bigger than size!");
+  EXPECT_EQ(filemessages(),
+            kSetup + created("3") + report("St12out_of_range", "Input int bigger than size!"));
+}
+
+TEST_F(CrashReport, ForeignExceptionReportsUnknownButStillWritesFileAndCallsSavedHandler) {
+  EXPECT_EXIT(
+      {
+        enter();
+        VELDRAN::fixedint first(1);
+        uncaught([] { throw 42; });
+      },
+      testing::KilledBySignal(SIGABRT), "instance of 'int'");
+  EXPECT_EQ(filemessages(), kSetup + created("1") + report("UNKNOWN", "UNKNOWN"));
+}
+
+TEST_F(CrashReport, WithoutLogsDirectoryNothingIsCreatedAndProcessStillAborts) {
+  fs::remove(dir_ / "logs");
+  EXPECT_EXIT(
+      {
+        enter();
+        VELDRAN::fixedint first(1);
+        std::terminate();
+      },
+      testing::KilledBySignal(SIGABRT), "terminate called without an active exception");
+  EXPECT_TRUE(fs::is_empty(dir_));
+}
+
+TEST_F(CrashReport, ProcessWithoutFixedintKeepsDefaultHandlerAndWritesNoFile) {
+  EXPECT_EXIT(
+      {
+        enter();
+        VELDRAN::log("logging alone does not set up");
+        if (VELDRAN::init || std::get_terminate() == &VELDRAN::logdumper) std::_Exit(1);
+        std::terminate();
+      },
+      testing::KilledBySignal(SIGABRT), "");
+  EXPECT_FALSE(fs::exists(dir_ / "logs/veldran.log"));
+}
+
+TEST_F(CrashReport, FirstConstructionAloneSetsUpAndSavesPreviousHandler) {
+  EXPECT_EXIT(
+      {
+        enter();
+        std::set_terminate(savedhandler);
+        bool ok = !VELDRAN::init && VELDRAN::oldtermfunc == nullptr;
+        VELDRAN::fixedint first(2);
+        ok = ok && VELDRAN::init && VELDRAN::oldtermfunc == &savedhandler &&
+             std::get_terminate() == &VELDRAN::logdumper;
+        VELDRAN::fixedint second(3);
+        ok = ok && VELDRAN::oldtermfunc == &savedhandler &&
+             std::get_terminate() == &VELDRAN::logdumper;
+        if (!ok) std::_Exit(1);
+        std::terminate();
+      },
+      testing::ExitedWithCode(3), "saved handler ran");
+  EXPECT_EQ(filemessages(), kSetup + created("2") + created("3") + report("UNKNOWN", "UNKNOWN"));
+}
+
+// In process: the stamp is the local ctime text of the moment of the call,
+// and the message goes in untouched.
+TEST(LogLine, StampIsLocalCtimeTextAndMessageIsWrittenUnchanged) {
+  veldran_test::LogCapture capture;
+  const std::time_t before = std::time(nullptr);
+  VELDRAN::log("first\nsecond");
+  VELDRAN::log("");
+  const std::time_t after = std::time(nullptr);
+
+  const std::string text = VELDRAN::logstream.str();
+  std::smatch match;
+  ASSERT_TRUE(std::regex_match(
+      text, match, std::regex("VELDRAN \\[(.{24})\\]: first\nsecond\nVELDRAN \\[(.{24})\\]: \n")))
+      << text;
+  const std::string early = std::string(std::ctime(&before)).substr(0, 24);
+  const std::string late = std::string(std::ctime(&after)).substr(0, 24);
+  for (int stamp : {1, 2}) {
+    EXPECT_TRUE(match[stamp] == early || match[stamp] == late) << match[stamp];
+  }
+}
+
+}  // namespace
