@@ -14,7 +14,7 @@ void shiftup(fixedint& number, unsigned long long places) {
   const unsigned long long size = number.size;
   for (unsigned long long i = size; i > 0; --i) {
     const unsigned long long to = i - 1;
-    number.digits[to] = to >= places ? number.digits[to - places] : 0;
+    number.digits[to] = to >= places ? number.digits[to - places] : std::int8_t{0};
   }
 }
 
@@ -23,7 +23,7 @@ void shiftup(fixedint& number, unsigned long long places) {
 void shiftdown(fixedint& number, unsigned long long places) {
   const unsigned long long size = number.size;
   for (unsigned long long to = 0; to < size; ++to) {
-    number.digits[to] = places < size - to ? number.digits[to + places] : 0;
+    number.digits[to] = places < size - to ? number.digits[to + places] : std::int8_t{0};
   }
 }
 
@@ -57,13 +57,15 @@ void fixedfloat::init(unsigned long long length) {
   if (length % 2 != 0) {
     throw std::runtime_error("length should be able to be divided by 2!");
   }
+  // The new digits are made before any field changes, so a failed
+  // allocation leaves the number as it was; the log reads the same.
   log("Register size.");
-  this->length = length;
   log("Init boolean properties.");
-  hassign = true;
-  negative = false;
   log("Init digits.");
   value = fixedint(length);
+  this->length = length;
+  hassign = true;
+  negative = false;
   log("Done.");
 }
 
@@ -173,7 +175,7 @@ std::string fixedfloat::asstring() const {
     ++lowest;
   }
   for (std::size_t place = length / 2; place > lowest; --place) {
-    const std::int8_t digit = place - 1 < significant.size() ? significant[place - 1] : 0;
+    const std::int8_t digit = place - 1 < significant.size() ? significant[place - 1] : std::int8_t{0};
     text += std::to_string(digit);
   }
   return text;

@@ -1,5 +1,6 @@
 #include "diagnostics/log"
 
+#include <array>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
@@ -20,8 +21,8 @@ namespace {
 // call, as std::ctime does when TZ is unset.
 std::string timestamp() {
   const std::time_t now = std::time(nullptr);
-  char buffer[26];  // ctime_r writes at most 26 bytes
-  const char* text = ctime_r(&now, buffer);
+  std::array<char, 26> buffer{};  // ctime_r writes at most 26 bytes
+  const char* text = ctime_r(&now, buffer.data());
   if (text == nullptr) {
     throw std::logic_error("time cannot be written in ctime layout");
   }
