@@ -10,41 +10,29 @@
 #include <vector>
 
 #include "decimal/fixedfloat"
+#include "support/exceptions.h"
 #include "support/log_capture.h"
 
 using VELDRAN::fixedfloat;
 using VELDRAN::fixedint;
 using Digits = std::vector<std::int8_t>;
 using Lines = std::vector<std::string>;
-
-namespace {
-
-template <typename Error, typename Action>
-void expectError(Action action, const std::string& message) {
-  try {
-    action();
-    ADD_FAILURE() << "nothing thrown; expected: " << message;
-  } catch (const Error& error) {
-    EXPECT_EQ(std::string(error.what()), message);
-  }
-}
-
-}  // namespace
+using veldran_test::expectthrow;
 
 TEST(BadInput, OddLengthsAreRefusedBeforeStorageAndLeaveALiveNumberUnchanged) {
   const std::string message = "length should be able to be divided by 2!";
   // ~0ULL could never be allocated; being odd, it must not get that far.
-  expectError<std::runtime_error>([] { static_cast<void>(fixedfloat(~0ULL)); }, message);
+  expectthrow<std::runtime_error>([] { static_cast<void>(fixedfloat(~0ULL)); }, message);
   fixedfloat number(8);
   number = fixedint(4, -12);
-  expectError<std::runtime_error>([&] { number.init(9); }, message);
+  expectthrow<std::runtime_error>([&] { number.init(9); }, message);
   EXPECT_EQ(number.length, 8U);
   EXPECT_EQ(number.asstring(), "-12.0");
 }
 
 TEST(BadInput, ZeroLengthNumberRefusesEveryFloatButTakesAZeroPlaceInteger) {
   fixedfloat empty(0);
-  expectError<std::out_of_range>([&] { empty = 0.0F; }, "Input int bigger than size!");
+  expectthrow<std::out_of_range>([&] { empty = 0.0F; }, "Input int bigger than size!");
   empty = fixedint(0);
   EXPECT_EQ((empty + empty).asstring(), ".0");
 }
@@ -56,9 +44,9 @@ TEST(BadInput, NonFiniteAndHugeFloatsAreRefusedBeforeAnyTemporaryIsMade) {
   const float twoTo63 = std::ldexp(1.0F, 63);
   {
     const veldran_test::LogCapture log;
-    expectError<std::domain_error>([&] { number = std::nanf(""); }, "Float is not finite!");
+    expectthrow<std::domain_error>([&] { number = std::nanf(""); }, "Float is not finite!");
     for (const float x : {twoTo63, max, -max}) {
-      expectError<std::out_of_range>([&] { number = x; }, "Input int bigger than size!");
+      expectthrow<std::out_of_range>([&] { number = x; }, "Input int bigger than size!");
     }
     EXPECT_TRUE(log.messages().empty());
   }
@@ -101,7 +89,7 @@ TEST(BadInput, HandSetDigitOverflowIsReportedBeforeTheLeftOperandIsOverwritten) 
   fixedint guarded(3, 5);
   guarded.digits[2] = 100;  // would carry ten out of the top place
   guarded.overflowthrows = true;
-  expectError<std::overflow_error>([&] { static_cast<void>(guarded + fixedint(3, 1)); },
+  expectthrow<std::overflow_error>([&] { static_cast<void>(guarded + fixedint(3, 1)); },
                                    "Overflow occured.");
   EXPECT_EQ(guarded.digits, (Digits{5, 0, 100}));
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "decimal/fixedfloat"
+#include "support/exceptions.h"
 #include "support/log_capture.h"
 
 namespace {
@@ -13,6 +14,7 @@ namespace {
 using VELDRAN::fixedfloat;
 using VELDRAN::fixedint;
 using Lines = std::vector<std::string>;
+using veldran_test::whatof;
 
 Lines operator+(Lines a, const Lines& b) {
   a.insert(a.end(), b.begin(), b.end());
@@ -40,16 +42,6 @@ fixedfloat makefloat(unsigned long long length, long long scaled) {
   f.value = fixedint(length, scaled);
   f.updsign();
   return f;
-}
-
-template <typename Error, typename Action>
-std::string whatof(Action action) {
-  try {
-    action();
-  } catch (const Error& error) {
-    return error.what();
-  }
-  return "<nothing thrown>";
 }
 
 TEST(FixedfloatConstruction, LogsZeroPlaceValueThenInitAndIsAZeroOfThatLength) {

@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "decimal/fixedint"
+#include "support/exceptions.h"
 #include "support/log_capture.h"
 
 using VELDRAN::fixedint;
 using Lines = std::vector<std::string>;
+using veldran_test::expectthrow;
 
 namespace {
 
@@ -37,16 +39,6 @@ Lines join(std::initializer_list<Lines> parts) {
   Lines all;
   for (const Lines& part : parts) all.insert(all.end(), part.begin(), part.end());
   return all;
-}
-
-template <typename Error, typename Call>
-void expectthrow(Call call, const std::string& message) {
-  try {
-    call();
-    ADD_FAILURE() << "no exception; expected: " << message;
-  } catch (const Error& error) {
-    EXPECT_EQ(error.what(), message);
-  }
 }
 
 void expectresultflags(const fixedint& result, unsigned long long places) {
