@@ -1,0 +1,918 @@
+// Differential fuzz target: decodes the input into a sequence of operations
+// on a few fixedint and fixedfloat objects and checks every result, every
+// exception and every operand left behind against a model that keeps the
+// same numbers as 128-bit magnitudes with separate sign and flag bits.
+//
+// Input layout (bytes read front to back, zero once the input runs out):
+//   byte 0   the number of places every fixedint slot starts with
+//   byte 1   the length every fixedfloat slot starts with
+//   then     operations: one opcode byte followed by its operands.
+
+#include <algorithm>
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <stdexcept>
+#include <string>
+#include <typeinfo>
+#include <vector>
+
+#include "decimal/fixedfloat"
+#include "decimal/fixedint"
+#include "diagnostics/log"
+
+namespace {
+
+using VELDRAN::fixedfloat;
+using VELDRAN::fixedint;
+
+__extension__ typedef unsigned __int128 u128;
+
+constexpr unsigned kMaxPlaces = 36;
+constexpr std::size_t kIntSlots = 4;
+constexpr std::size_t kFloatSlots = 3;
+constexpr int kMaxOperations = 64;
+
+// 10^n for n up to 38, the largest power below 2^128.
+u128 pow10(unsigned long long n) {
+  static const auto table = [] {
+    std::vector<u128> powers(39, 1);
+    for (std::size_t i = 1; i < powers.size(); ++i) {
+      powers[i] = powers[i - 1] * 10;
+    }
+    return powers;
+  }();
+  return table.at(n);
+}
+
+std::string decimal(u128 v) {
+  if (v == 0) {
+    return "0";
+  }
+  std::string text;
+  for (; v != 0; v /= 10) {
+    text.insert(text.begin(), static_cast<char>('0' + static_cast<int>(v % 10)));
+  }
+  return text;
+}
+
+// |v|, also for the most negative value.
+u128 magnitudeof(long long v) {
+  const auto bits = static_cast<unsigned long long>(v);
+  return v < 0 ? static_cast<u128>(0ULL - bits) : static_cast<u128>(bits);
+}
+
+// Number of significant decimal digits; 0 for zero.
+unsigned places(u128 v) {
+  unsigned n = 0;
+  for (; v != 0; v /= 10) {
+    ++n;
+  }
+  return n;
+}
+
+// The operation being checked, as text; built only for a failure report.
+std::string describeoperation();
+
+[[noreturn]] void fail(const std::string& what) {
+  std::fprintf(stderr, "\nveldran-fuzz: mismatch in %s: %s\n", describeoperation().c_str(),
+               what.c_str());
+  std::fflush(stderr);
+  std::abort();
+}
+
+// The message is built only when the condition fails.
+#define FUZZ_CHECK(condition, message) \
+  do {                                 \
+    if (!(condition)) {                \
+      fail(message);                   \
+    }                                  \
+  } while (false)
+
+// Runs `operation`, which must throw exactly `Expected` with `message`.
+template <class Expected, class Operation>
+void expectthrow(Operation&& operation, const std::string& message) {
+  try {
+    operation();
+  } catch (const std::exception& error) {
+    FUZZ_CHECK(typeid(error) == typeid(Expected),
+               std::string("threw ") + typeid(error).name() + " (" + error.what() + "), expected " +
+                   typeid(Expected).name() + " (" + message + ")");
+    FUZZ_CHECK(message == error.what(),
+               std::string("message \"") + error.what() + "\", expected \"" + message + "\"");
+    return;
+  }
+  fail("nothing thrown, expected \"" + message + "\"");
+}
+
+// --- The model ---------------------------------------------------------------
+
+struct intmodel {
+  unsigned long long size = 0;
+  bool negative = false;
+  bool hassign = true;
+  bool overflowthrows = false;
+  u128 magnitude = 0;
+};
+
+intmodel freshint(unsigned long long size) {
+  intmodel m;
+  m.size = size;
+  return m;
+}
+
+std::string describe(const intmodel& m) {
+  return std::string(m.negative ? "-" : "") + decimal(m.magnitude) + " (" + std::to_string(m.size) +
+         " places, hassign " + (m.hassign ? "1" : "0") + ", overflowthrows " +
+         (m.overflowthrows ? "1" : "0") + ")";
+}
+
+std::string describe(const fixedint& x) {
+  std::string digits;
+  for (auto d = x.digits.rbegin(); d != x.digits.rend(); ++d) {
+    digits += std::to_string(*d) + (d + 1 == x.digits.rend() ? "" : ",");
+  }
+  return std::string(x.negative ? "-" : "+") + "[" + digits + "] (" + std::to_string(x.size) +
+         " places, hassign " + (x.hassign ? "1" : "0") + ", overflowthrows " +
+         (x.overflowthrows ? "1" : "0") + ")";
+}
+
+// What the current operation works on: its name, up to two operands as
+// the model sees them, and the integer, float or count it was given.
+struct operationrecord {
+  const char* name = "set-up";
+  int operands = 0;
+  intmodel operand[2];
+  std::string argument;
+};
+operationrecord current;
+
+void begin(const char* name) {
+  current.name = name;
+  current.operands = 0;
+  current.argument.clear();
+}
+
+void withoperand(const intmodel& m) {
+  if (current.operands < 2) {
+    current.operand[current.operands++] = m;
+  }
+}
+
+std::string describeoperation() {
+  std::string text = current.name;
+  for (int i = 0; i < current.operands; ++i) {
+    text += (i == 0 ? " " : ", ") + describe(current.operand[i]);
+  }
+  if (!current.argument.empty()) {
+    text += " with " + current.argument;
+  }
+  return text;
+}
+
+// Checks the record field by field; with `texts` also asstring and
+// getshorteneddigits, which allocate and so are left to the touched objects.
+void verify(const fixedint& x, const intmodel& m, const std::string& name, bool texts = true) {
+  const auto where = [&] { return name + ": library " + describe(x) + ", model " + describe(m); };
+  FUZZ_CHECK(x.size == m.size && x.digits.size() == m.size, "size; " + where());
+  FUZZ_CHECK(x.negative == m.negative, "negative; " + where());
+  FUZZ_CHECK(x.hassign == m.hassign, "hassign; " + where());
+  FUZZ_CHECK(x.overflowthrows == m.overflowthrows, "overflowthrows; " + where());
+  u128 rest = m.magnitude;
+  for (std::size_t i = 0; i < m.size; ++i) {
+    FUZZ_CHECK(x.digits[i] == static_cast<int>(rest % 10),
+               "digit " + std::to_string(i) + "; " + where());
+    rest /= 10;
+  }
+  FUZZ_CHECK(rest == 0, "model magnitude exceeds the places; " + where());
+  if (!texts) {
+    return;
+  }
+
+  const std::string expected = (m.negative ? "-" : "") + decimal(m.magnitude);
+  const std::string text = x.asstring();
+  FUZZ_CHECK(text == expected,
+             "asstring \"" + text + "\", expected \"" + expected + "\"; " + where());
+  const std::vector<std::int8_t> shortened = x.getshorteneddigits();
+  FUZZ_CHECK(shortened.size() == places(m.magnitude), "getshorteneddigits length; " + where());
+  for (std::size_t i = 0; i < shortened.size(); ++i) {
+    FUZZ_CHECK(shortened[i] == x.digits[i], "getshorteneddigits element; " + where());
+  }
+}
+
+struct floatmodel {
+  unsigned long long length = 0;
+  bool hassign = true;
+  bool negative = false;
+  intmodel value;
+};
+
+floatmodel freshfloat(unsigned long long length) {
+  floatmodel m;
+  m.length = length;
+  m.value = freshint(length);
+  return m;
+}
+
+void verify(const fixedfloat& f, const floatmodel& m, const std::string& name, bool texts = true) {
+  FUZZ_CHECK(f.length == m.length, name + ": length " + std::to_string(f.length) + ", expected " +
+                                       std::to_string(m.length));
+  FUZZ_CHECK(f.hassign == m.hassign, name + ": hassign");
+  FUZZ_CHECK(f.negative == m.negative, name + ": negative");
+  verify(f.value, m.value, name, texts);
+}
+
+// The number's text: own sign flag, integer digits, point, the fraction
+// places from the tenths down without trailing zeros.
+std::string floattext(const floatmodel& m) {
+  const unsigned long long half = m.length / 2;
+  const u128 scale = pow10(half);
+  std::string text = m.negative ? "-" : "";
+  text += decimal(m.value.magnitude / scale);
+  text += '.';
+  std::string fraction = decimal(m.value.magnitude % scale);
+  fraction.insert(0, half - fraction.size(), '0');
+  while (!fraction.empty() && fraction.back() == '0') {
+    fraction.pop_back();
+  }
+  return text + (fraction.empty() ? "0" : fraction);
+}
+
+// --- Model of the operations ---------------------------------------------------
+
+enum class outcome { value, lengtherror, overflow, underflow, outofrange };
+
+struct addition {
+  outcome result = outcome::value;
+  intmodel sum;
+  intmodel left;  // the left operand afterwards
+};
+
+addition addmodel(const intmodel& a, const intmodel& b) {
+  addition r;
+  r.left = a;
+  if (a.size != b.size) {
+    r.result = outcome::lengtherror;
+    return r;
+  }
+  r.sum = freshint(a.size);
+  const u128 limit = pow10(a.size);
+  if (a.hassign && a.negative != b.negative) {
+    const u128 positive = a.negative ? b.magnitude : a.magnitude;
+    const u128 negative = a.negative ? a.magnitude : b.magnitude;
+    if (negative > positive) {
+      r.result = outcome::underflow;
+      return r;
+    }
+    r.sum.magnitude = positive - negative;
+    return r;
+  }
+  const u128 total = a.magnitude + b.magnitude;
+  r.sum.negative = a.negative;
+  if (total >= limit) {
+    if (a.overflowthrows) {
+      r.result = outcome::overflow;
+      return r;
+    }
+    // The carry out of the top place stays in the left operand.
+    r.left.magnitude = 1;
+    if (a.hassign) {
+      r.left.negative = false;
+    }
+    r.sum.magnitude = total - limit;
+    return r;
+  }
+  r.sum.magnitude = total;
+  return r;
+}
+
+struct multiplication {
+  outcome result = outcome::value;
+  intmodel product;
+};
+
+multiplication mulmodel(const intmodel& a, const intmodel& b) {
+  multiplication r;
+  if (a.size != b.size) {
+    r.result = outcome::lengtherror;
+    return r;
+  }
+  const u128 largest = pow10(a.size) - 1;
+  if (a.magnitude != 0 && b.magnitude > largest / a.magnitude) {
+    r.result = outcome::outofrange;
+    return r;
+  }
+  r.product = freshint(a.size);
+  r.product.magnitude = a.magnitude * b.magnitude;
+  r.product.negative = a.hassign && a.negative != b.negative;
+  return r;
+}
+
+const std::string kIntTooBig = "Input int bigger than size!";
+const std::string kSizesNotEqual = "Int sizes are not equal!";
+
+std::string outofrangemessage(unsigned long long size) {
+  return "Out of range while running multiplication! Index: " + std::to_string(size);
+}
+
+// Runs `apply` and checks the outcome the model predicted.
+template <class Operation>
+void expectoutcome(outcome predicted, unsigned long long size, Operation&& apply) {
+  switch (predicted) {
+    case outcome::value:
+      apply();
+      break;
+    case outcome::lengtherror:
+      expectthrow<std::length_error>(apply, kSizesNotEqual);
+      break;
+    case outcome::overflow:
+      expectthrow<std::overflow_error>(apply, "Overflow occured.");
+      break;
+    case outcome::underflow:
+      expectthrow<std::underflow_error>(apply, "Underflow occured.");
+      break;
+    case outcome::outofrange:
+      expectthrow<std::out_of_range>(apply, outofrangemessage(size));
+      break;
+  }
+}
+
+// --- Input decoding ------------------------------------------------------------
+
+class reader {
+ public:
+  reader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+  bool empty() const { return position_ >= size_; }
+  std::uint8_t byte() { return position_ < size_ ? data_[position_++] : 0; }
+  template <class T>
+  T raw() {
+    unsigned char bytes[sizeof(T)];
+    for (auto& b : bytes) {
+      b = byte();
+    }
+    T value;
+    std::memcpy(&value, bytes, sizeof value);
+    return value;
+  }
+
+ private:
+  const std::uint8_t* data_;
+  std::size_t size_;
+  std::size_t position_ = 0;
+};
+
+long long pickinteger(reader& in) {
+  const std::uint8_t mode = in.byte();
+  switch (mode % 4) {
+    case 0:
+      return in.raw<long long>();
+    case 1: {
+      long long p = 1;
+      for (unsigned k = in.byte() % 19; k > 0; --k) {
+        p *= 10;
+      }
+      switch ((mode >> 2) % 8) {
+        case 0:
+          return p;
+        case 1:
+          return p - 1;
+        case 2:
+          return -p;
+        case 3:
+          return 1 - p;
+        case 4:
+          return LLONG_MIN;
+        case 5:
+          return LLONG_MAX;
+        case 6:
+          return LLONG_MIN + 1;
+        default:
+          return 0;
+      }
+    }
+    case 2:
+      return static_cast<std::int8_t>(in.byte());
+    default: {
+      const unsigned digits = 1 + in.byte() % 19;
+      auto m = static_cast<unsigned long long>(in.raw<unsigned long long>() % pow10(digits));
+      if (m > static_cast<unsigned long long>(LLONG_MAX)) {
+        m /= 10;
+      }
+      const auto v = static_cast<long long>(m);
+      return (mode & 4) != 0 ? -v : v;
+    }
+  }
+}
+
+float pickfloat(reader& in) {
+  // clang-format off
+  static const float kSpecial[] = {
+      0.123F, 78.9F, 2.0F, -3.0F, 3.75F, 12.5F, 0.9999F, 0.12345F, 99.99F, 0.29F,
+      1.0F / 3.0F, 12345.5F, 5.1F, 0.05F, 0.0015F, 2.0005F, -2.5F, -0.5F, -0.0F, 0.0F,
+      NAN, INFINITY, -INFINITY, 9223372036854775808.0F, -9223372036854775808.0F,
+      9223371487098961920.0F, FLT_MIN, FLT_TRUE_MIN, FLT_MAX, 0.99999994F, 9999.9999F,
+      1e-3F, 1.001F, 8388607.5F, 16777216.0F, -0.999F};
+  // clang-format on
+  const std::uint8_t mode = in.byte();
+  switch (mode % 3) {
+    case 0:
+      return in.raw<float>();
+    case 1: {
+      // A short decimal: up to seven digits and up to eight places.
+      const auto n = in.raw<std::int32_t>() % 10000000;
+      float divisor = 1.0F;
+      for (unsigned k = in.byte() % 9; k > 0; --k) {
+        divisor *= 10.0F;
+      }
+      return static_cast<float>(n) / divisor;
+    }
+    default:
+      return kSpecial[in.byte() % (sizeof kSpecial / sizeof kSpecial[0])];
+  }
+}
+
+// --- The state of one run --------------------------------------------------------
+
+const std::string kIntSlotNames[kIntSlots] = {"int slot 0", "int slot 1", "int slot 2",
+                                              "int slot 3"};
+const std::string kFloatSlotNames[kFloatSlots] = {"float slot 0", "float slot 1", "float slot 2"};
+
+struct state {
+  std::vector<fixedint> ints;
+  std::vector<intmodel> intmodels;
+  std::vector<fixedfloat> floats;
+  std::vector<floatmodel> floatmodels;
+
+  // The slots an operation changed; their texts are checked after it.
+  std::size_t touchedint = kIntSlots;
+  std::size_t touchedfloat = kFloatSlots;
+
+  // Every object, after every operation: a changed operand shows up here.
+  void verifyall(bool texts) {
+    for (std::size_t i = 0; i < ints.size(); ++i) {
+      verify(ints[i], intmodels[i], kIntSlotNames[i], texts);
+    }
+    for (std::size_t i = 0; i < floats.size(); ++i) {
+      verify(floats[i], floatmodels[i], kFloatSlotNames[i], texts);
+    }
+  }
+};
+
+// Mostly the places of an existing slot, so that operands match.
+unsigned long long picksize(reader& in, const state& s) {
+  const std::uint8_t b = in.byte();
+  if ((b & 0x80) != 0) {
+    return 1 + b % kMaxPlaces;
+  }
+  return s.intmodels[b % kIntSlots].size;
+}
+
+unsigned long long picklength(reader& in, const state& s) {
+  const std::uint8_t b = in.byte();
+  if ((b & 0x80) != 0) {
+    return 2 * (1 + b % (kMaxPlaces / 2));
+  }
+  return s.floatmodels[b % kFloatSlots].length;
+}
+
+void newint(reader& in, state& s) {
+  const std::uint8_t b = in.byte();
+  const std::size_t a = b % kIntSlots;
+  s.touchedint = a;
+  const unsigned long long size = picksize(in, s);
+  begin((b & 4) != 0 ? "fixedint(size, value)" : "fixedint(size)");
+  if ((b & 4) == 0) {
+    s.ints[a] = fixedint(size);
+    s.intmodels[a] = freshint(size);
+    return;
+  }
+  const long long v = pickinteger(in);
+  current.argument = "size " + std::to_string(size) + ", value " + std::to_string(v);
+  intmodel m = freshint(size);
+  const u128 magnitude = magnitudeof(v);
+  if (places(magnitude) > size) {
+    expectthrow<std::out_of_range>([&] { fixedint x(size, v); }, kIntTooBig);
+    return;
+  }
+  m.magnitude = magnitude;
+  m.negative = v < 0;
+  s.ints[a] = fixedint(size, v);
+  s.intmodels[a] = m;
+}
+
+void assigninteger(reader& in, state& s) {
+  const std::size_t a = in.byte() % kIntSlots;
+  s.touchedint = a;
+  const long long v = pickinteger(in);
+  begin("assignment from an integer to");
+  withoperand(s.intmodels[a]);
+  current.argument = std::to_string(v);
+  intmodel& m = s.intmodels[a];
+  const u128 magnitude = magnitudeof(v);
+  // Even zero needs one place.
+  if (std::max(1U, places(magnitude)) > m.size) {
+    expectthrow<std::out_of_range>([&] { s.ints[a] = v; }, kIntTooBig);
+    return;
+  }
+  s.ints[a] = v;
+  m.magnitude = magnitude;
+  if (m.hassign) {
+    m.negative = v < 0;
+  }
+}
+
+void setflags(reader& in, state& s) {
+  const std::uint8_t b = in.byte();
+  const std::size_t a = b % kIntSlots;
+  s.touchedint = a;
+  begin("setting flags");
+  fixedint& x = s.ints[a];
+  intmodel& m = s.intmodels[a];
+  if (b & 4) {
+    x.negative = m.negative = (b & 8) != 0;
+  }
+  if (b & 16) {
+    x.hassign = m.hassign = (b & 32) != 0;
+  }
+  if (b & 64) {
+    x.overflowthrows = m.overflowthrows = (b & 128) != 0;
+  }
+}
+
+void resize(reader& in, state& s) {
+  const std::size_t a = in.byte() % kIntSlots;
+  s.touchedint = a;
+  const unsigned long long size = picksize(in, s);
+  begin("resize");
+  withoperand(s.intmodels[a]);
+  current.argument = std::to_string(size);
+  s.ints[a].resize(size);
+  intmodel& m = s.intmodels[a];
+  m.magnitude %= pow10(size);
+  m.size = size;
+}
+
+void shift(reader& in, state& s) {
+  const std::uint8_t b = in.byte();
+  const std::size_t a = b % kIntSlots;
+  s.touchedint = a;
+  intmodel& m = s.intmodels[a];
+  if (b & 4) {
+    begin("wholeshiftl");
+    withoperand(m);
+    s.ints[a].wholeshiftl();
+    m.magnitude = m.magnitude * 10 % pow10(m.size);
+  } else {
+    begin("wholeshiftr");
+    withoperand(m);
+    s.ints[a].wholeshiftr();
+    m.magnitude /= 10;
+  }
+}
+
+void compare(reader& in, state& s) {
+  const std::uint8_t b = in.byte();
+  const std::size_t a = b % kIntSlots;
+  const std::size_t c = (b >> 2) % kIntSlots;
+  const intmodel& x = s.intmodels[a];
+  const intmodel& y = s.intmodels[c];
+  begin("comparison");
+  withoperand(x);
+  withoperand(y);
+
+  const bool equal = x.size == y.size && x.magnitude == y.magnitude && x.negative == y.negative;
+  bool greater;
+  if (x.negative != y.negative) {
+    greater = y.negative;  // a negative zero counts as negative
+  } else if (x.negative) {
+    greater = x.magnitude < y.magnitude;  // among negatives the larger magnitude is smaller
+  } else {
+    greater = x.magnitude > y.magnitude;
+  }
+  const bool less = !greater && !equal;
+
+  const fixedint& left = s.ints[a];
+  const fixedint& right = s.ints[c];
+  FUZZ_CHECK((left == right) == equal, "==");
+  FUZZ_CHECK((left != right) == !equal, "!=");
+  FUZZ_CHECK((left > right) == greater, ">");
+  FUZZ_CHECK((left < right) == less, "<");
+}
+
+void add(reader& in, state& s) {
+  const std::uint8_t b = in.byte();
+  const std::size_t a = b % kIntSlots;
+  const std::size_t c = (b >> 2) % kIntSlots;
+  const std::size_t d = (b >> 4) % kIntSlots;
+  const addition r = addmodel(s.intmodels[a], s.intmodels[c]);
+  begin("fixedint addition");
+  withoperand(s.intmodels[a]);
+  withoperand(s.intmodels[c]);
+  // The right operand is a copy taken before the left one may change.
+  const fixedint right = s.ints[c];
+  expectoutcome(r.result, 0, [&] {
+    fixedint sum = s.ints[a] + right;
+    verify(s.ints[a], r.left, "left operand after the sum");
+    verify(sum, r.sum, "sum");
+    s.ints[d] = sum;
+  });
+  s.intmodels[a] = r.left;
+  if (r.result == outcome::value) {
+    s.intmodels[d] = r.sum;
+  }
+}
+
+void multiply(reader& in, state& s) {
+  const std::uint8_t b = in.byte();
+  const std::size_t a = b % kIntSlots;
+  const std::size_t c = (b >> 2) % kIntSlots;
+  const std::size_t d = (b >> 4) % kIntSlots;
+  const multiplication r = mulmodel(s.intmodels[a], s.intmodels[c]);
+  begin("fixedint multiplication");
+  withoperand(s.intmodels[a]);
+  withoperand(s.intmodels[c]);
+  expectoutcome(r.result, s.intmodels[a].size, [&] {
+    fixedint product = s.ints[a] * s.ints[c];
+    verify(product, r.product, "product");
+    s.ints[d] = product;
+  });
+  if (r.result == outcome::value) {
+    s.intmodels[d] = r.product;
+  }
+}
+
+void copy(reader& in, state& s) {
+  const std::uint8_t b = in.byte();
+  const std::size_t a = b % kIntSlots;
+  const std::size_t d = (b >> 2) % kIntSlots;
+  s.touchedint = d;
+  begin((b & 16) != 0 ? "getcopy" : "copy assignment");
+  withoperand(s.intmodels[a]);
+  if (b & 16) {
+    s.ints[d] = s.ints[a].getcopy();
+  } else {
+    s.ints[d] = s.ints[a];
+  }
+  s.intmodels[d] = s.intmodels[a];
+}
+
+void newfloat(reader& in, state& s) {
+  const std::uint8_t b = in.byte();
+  const std::size_t f = b % kFloatSlots;
+  s.touchedfloat = f;
+  const unsigned long long length = picklength(in, s);
+  if (b & 4) {
+    begin("fixedfloat(odd length)");
+    current.argument = std::to_string(length + 1);
+    expectthrow<std::runtime_error>([&] { fixedfloat x(length + 1); },
+                                    "length should be able to be divided by 2!");
+    return;
+  }
+  begin("fixedfloat(length)");
+  current.argument = std::to_string(length);
+  s.floats[f] = fixedfloat(length);
+  s.floatmodels[f] = freshfloat(length);
+}
+
+// Assignment from float, worked out step by step in single precision.
+void assignfloat(reader& in, state& s) {
+  const std::size_t f = in.byte() % kFloatSlots;
+  s.touchedfloat = f;
+  const float x = pickfloat(in);
+  floatmodel& m = s.floatmodels[f];
+  char shown[64];
+  std::snprintf(shown, sizeof shown, "%.9g", static_cast<double>(x));
+  begin("fixedfloat assignment from float to");
+  withoperand(m.value);
+  current.argument = shown;
+  fixedfloat& target = s.floats[f];
+
+  if (!std::isfinite(x)) {
+    expectthrow<std::domain_error>([&] { target = x; }, "Float is not finite!");
+    return;
+  }
+  if (std::fabs(x) >= 9223372036854775808.0F) {
+    expectthrow<std::out_of_range>([&] { target = x; }, kIntTooBig);
+    return;
+  }
+  const unsigned long long half = m.length / 2;
+  const long long integer = static_cast<long long>(x);
+  const u128 integermagnitude = magnitudeof(integer);
+  if (std::max(1U, places(integermagnitude)) > half) {
+    expectthrow<std::out_of_range>([&] { target = x; }, kIntTooBig);
+    return;
+  }
+
+  // The integer part alone, as stored before the fraction is looked at.
+  floatmodel whole = freshfloat(m.length);
+  whole.value.magnitude = integermagnitude * pow10(half);
+  whole.value.negative = integer < 0;
+  whole.negative = integer < 0;
+
+  float fraction = std::fabs(x - static_cast<float>(integer));
+  unsigned scalings = 0;
+  if (fraction != 0.0F) {
+    while (std::fabs(static_cast<double>(
+               fraction - static_cast<float>(static_cast<long long>(fraction)))) > 0.001) {
+      fraction = fraction * 10.0F;
+      ++scalings;
+      FUZZ_CHECK(scalings < 64, "scaling does not stop");
+    }
+  }
+  const auto fractiondigits = static_cast<u128>(static_cast<long long>(fraction));
+  if (scalings > half || places(fractiondigits) > half) {
+    expectthrow<std::length_error>([&] { target = x; },
+                                   "Fraction of float too big to fit in fixedfloat!");
+    m = whole;
+    return;
+  }
+  floatmodel result = whole;
+  result.value.magnitude += fractiondigits * pow10(half - scalings);
+  FUZZ_CHECK(result.value.magnitude < pow10(m.length),
+             "model: the fraction carries out of the top");
+  result.value.negative = x < 0 && result.value.magnitude != 0;
+  result.negative = result.value.negative;
+  target = x;
+  m = result;
+}
+
+void addfloats(reader& in, state& s) {
+  const std::uint8_t b = in.byte();
+  const std::size_t f = b % kFloatSlots;
+  const std::size_t g = (b >> 2) % kFloatSlots;
+  const std::size_t d = (b >> 4) % kFloatSlots;
+  floatmodel& left = s.floatmodels[f];
+  const floatmodel& right = s.floatmodels[g];
+  begin("fixedfloat addition");
+  withoperand(left.value);
+  withoperand(right.value);
+  if (left.length != right.length) {
+    expectthrow<std::length_error>([&] { fixedfloat sum = s.floats[f] + s.floats[g]; },
+                                   "Size is not equal!");
+    return;
+  }
+  const addition r = addmodel(left.value, right.value);
+  floatmodel result = freshfloat(left.length);
+  result.value = r.sum;
+  if (left.hassign) {
+    result.negative = r.sum.negative;
+  }
+  const fixedfloat other = s.floats[g];
+  expectoutcome(r.result, 0, [&] {
+    fixedfloat sum = s.floats[f] + other;
+    verify(s.floats[f].value, r.left, "left value after the sum");
+    verify(sum, result, "sum");
+    FUZZ_CHECK(sum.asstring() == floattext(result),
+               "sum text \"" + sum.asstring() + "\", expected \"" + floattext(result) + "\"");
+    s.floats[d] = sum;
+  });
+  left.value = r.left;
+  if (r.result == outcome::value) {
+    s.floatmodels[d] = result;
+  }
+}
+
+// fixedfloat = fixedint: the integer resized to `length` places, then scaled
+// by ten once per fraction place; a failed scaling keeps the last product.
+void floatfromint(reader& in, state& s) {
+  const std::uint8_t b = in.byte();
+  const std::size_t f = b % kFloatSlots;
+  s.touchedfloat = f;
+  const std::size_t a = (b >> 2) % kIntSlots;
+  floatmodel& m = s.floatmodels[f];
+  const intmodel& v = s.intmodels[a];
+  begin("fixedfloat assignment from fixedint");
+  withoperand(m.value);
+  withoperand(v);
+  const unsigned long long half = m.length / 2;
+  if (v.size < half) {
+    expectthrow<std::out_of_range>([&] { s.floats[f] = s.ints[a]; },
+                                   "Val too small for fixedfloat!");
+    return;
+  }
+  floatmodel result = m;
+  result.value = v;
+  result.value.size = m.length;
+  result.value.magnitude %= pow10(m.length);
+  result.negative = v.negative;
+  const u128 limit = pow10(m.length);
+  bool throws = false;
+  for (unsigned long long step = 0; step < half; ++step) {
+    if (result.value.magnitude * 10 >= limit) {
+      throws = true;
+      break;
+    }
+    result.value.magnitude *= 10;
+    result.value.negative = result.value.hassign && result.value.negative;
+    result.value.hassign = true;
+    result.value.overflowthrows = false;
+  }
+  if (throws) {
+    expectthrow<std::out_of_range>([&] { s.floats[f] = s.ints[a]; }, outofrangemessage(m.length));
+  } else {
+    s.floats[f] = s.ints[a];
+  }
+  m = result;
+}
+
+// fixedint = fixedfloat: the integer part, with the float's length as size.
+void intfromfloat(reader& in, state& s) {
+  const std::uint8_t b = in.byte();
+  const std::size_t a = b % kIntSlots;
+  s.touchedint = a;
+  const std::size_t f = (b >> 2) % kFloatSlots;
+  const floatmodel& m = s.floatmodels[f];
+  begin("fixedint assignment from fixedfloat");
+  withoperand(m.value);
+  intmodel result = m.value;
+  result.magnitude /= pow10(m.length / 2);
+  s.ints[a] = s.floats[f];
+  s.intmodels[a] = result;
+}
+
+void floatparts(reader& in, state& s) {
+  const std::size_t f = in.byte() % kFloatSlots;
+  const floatmodel& m = s.floatmodels[f];
+  begin("fixedfloat text and parts");
+  withoperand(m.value);
+  const std::string expected = floattext(m);
+  const std::string text = s.floats[f].asstring();
+  FUZZ_CHECK(text == expected, "asstring \"" + text + "\", expected \"" + expected + "\"");
+  intmodel integer = m.value;
+  integer.magnitude /= pow10(m.length / 2);
+  verify(s.floats[f].getintpart(), integer, "getintpart");
+  intmodel fraction = m.value;
+  fraction.magnitude %= pow10(m.length / 2);
+  verify(s.floats[f].getfractionpart(), fraction, "getfractionpart");
+}
+
+void run(const std::uint8_t* data, std::size_t size) {
+  reader in(data, size);
+  state s;
+  s.ints.reserve(kIntSlots);
+  s.floats.reserve(kFloatSlots);
+  begin("set-up");
+  const unsigned long long places = 1 + in.byte() % kMaxPlaces;
+  const unsigned long long length = 2 * (1 + in.byte() % (kMaxPlaces / 2));
+  for (std::size_t i = 0; i < kIntSlots; ++i) {
+    s.ints.emplace_back(places);
+    s.intmodels.push_back(freshint(places));
+  }
+  for (std::size_t i = 0; i < kFloatSlots; ++i) {
+    s.floats.emplace_back(length);
+    s.floatmodels.push_back(freshfloat(length));
+  }
+
+  using operation = void (*)(reader&, state&);
+  static const operation kOperations[] = {newint,       assigninteger, setflags,    resize,
+                                          shift,        compare,       add,         multiply,
+                                          copy,         newfloat,      assignfloat, addfloats,
+                                          floatfromint, intfromfloat,  floatparts};
+  for (int count = 0; count < kMaxOperations && !in.empty(); ++count) {
+    const std::uint8_t op = in.byte();
+    s.touchedint = kIntSlots;
+    s.touchedfloat = kFloatSlots;
+    kOperations[op % (sizeof kOperations / sizeof kOperations[0])](in, s);
+    s.verifyall(false);
+    if (s.touchedint < kIntSlots) {
+      verify(s.ints[s.touchedint], s.intmodels[s.touchedint], kIntSlotNames[s.touchedint]);
+    }
+    if (s.touchedfloat < kFloatSlots) {
+      const std::size_t f = s.touchedfloat;
+      verify(s.floats[f], s.floatmodels[f], kFloatSlotNames[f]);
+      const std::string text = s.floats[f].asstring();
+      const std::string expected = floattext(s.floatmodels[f]);
+      FUZZ_CHECK(text == expected,
+                 kFloatSlotNames[f] + ": asstring \"" + text + "\", expected \"" + expected + "\"");
+    }
+  }
+  s.verifyall(true);
+  begin("final check");
+  for (std::size_t i = 0; i < kFloatSlots; ++i) {
+    const std::string text = s.floats[i].asstring();
+    const std::string expected = floattext(s.floatmodels[i]);
+    FUZZ_CHECK(text == expected,
+               kFloatSlotNames[i] + ": asstring \"" + text + "\", expected \"" + expected + "\"");
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  // The log only grows; start every run from an empty one.
+  VELDRAN::logstream.str("");
+  VELDRAN::logstream.clear();
+  try {
+    run(data, size);
+  } catch (const std::exception& error) {
+    fail(std::string("unexpected ") + typeid(error).name() + ": " + error.what());
+  }
+  VELDRAN::logstream.str("");
+  VELDRAN::logstream.clear();
+  return 0;
+}
