@@ -25,56 +25,35 @@
 #include "decimal/fixedfloat"
 #include "decimal/fixedint"
 #include "diagnostics/log"
+#include "support/model.h"
 
 namespace {
 
 using VELDRAN::fixedfloat;
 using VELDRAN::fixedint;
-
-__extension__ typedef unsigned __int128 u128;
+using veldran_test::addition;
+using veldran_test::addmodel;
+using veldran_test::decimal;
+using veldran_test::floatmodel;
+using veldran_test::floattext;
+using veldran_test::freshfloat;
+using veldran_test::freshint;
+using veldran_test::intmodel;
+using veldran_test::magnitudeof;
+using veldran_test::message;
+using veldran_test::modelequal;
+using veldran_test::modelgreater;
+using veldran_test::multiplication;
+using veldran_test::mulmodel;
+using veldran_test::outcome;
+using veldran_test::places;
+using veldran_test::pow10;
+using veldran_test::u128;
 
 constexpr unsigned kMaxPlaces = 36;
 constexpr std::size_t kIntSlots = 4;
 constexpr std::size_t kFloatSlots = 3;
 constexpr int kMaxOperations = 64;
-
-// 10^n for n up to 38, the largest power below 2^128.
-u128 pow10(unsigned long long n) {
-  static const auto table = [] {
-    std::vector<u128> powers(39, 1);
-    for (std::size_t i = 1; i < powers.size(); ++i) {
-      powers[i] = powers[i - 1] * 10;
-    }
-    return powers;
-  }();
-  return table.at(n);
-}
-
-std::string decimal(u128 v) {
-  if (v == 0) {
-    return "0";
-  }
-  std::string text;
-  for (; v != 0; v /= 10) {
-    text.insert(text.begin(), static_cast<char>('0' + static_cast<int>(v % 10)));
-  }
-  return text;
-}
-
-// |v|, also for the most negative value.
-u128 magnitudeof(long long v) {
-  const auto bits = static_cast<unsigned long long>(v);
-  return v < 0 ? static_cast<u128>(0ULL - bits) : static_cast<u128>(bits);
-}
-
-// Number of significant decimal digits; 0 for zero.
-unsigned places(u128 v) {
-  unsigned n = 0;
-  for (; v != 0; v /= 10) {
-    ++n;
-  }
-  return n;
-}
 
 // The operation being checked, as text; built only for a failure report.
 std::string describeoperation();
@@ -111,20 +90,6 @@ void expectthrow(Operation&& operation, const std::string& message) {
 }
 
 // --- The model ---------------------------------------------------------------
-
-struct intmodel {
-  unsigned long long size = 0;
-  bool negative = false;
-  bool hassign = true;
-  bool overflowthrows = false;
-  u128 magnitude = 0;
-};
-
-intmodel freshint(unsigned long long size) {
-  intmodel m;
-  m.size = size;
-  return m;
-}
 
 std::string describe(const intmodel& m) {
   return std::string(m.negative ? "-" : "") + decimal(m.magnitude) + " (" + std::to_string(m.size) +
@@ -205,20 +170,6 @@ void verify(const fixedint& x, const intmodel& m, const std::string& name, bool 
   }
 }
 
-struct floatmodel {
-  unsigned long long length = 0;
-  bool hassign = true;
-  bool negative = false;
-  intmodel value;
-};
-
-floatmodel freshfloat(unsigned long long length) {
-  floatmodel m;
-  m.length = length;
-  m.value = freshint(length);
-  return m;
-}
-
 void verify(const fixedfloat& f, const floatmodel& m, const std::string& name, bool texts = true) {
   FUZZ_CHECK(f.length == m.length, name + ": length " + std::to_string(f.length) + ", expected " +
                                        std::to_string(m.length));
@@ -227,99 +178,7 @@ void verify(const fixedfloat& f, const floatmodel& m, const std::string& name, b
   verify(f.value, m.value, name, texts);
 }
 
-// The number's text: own sign flag, integer digits, point, the fraction
-// places from the tenths down without trailing zeros.
-std::string floattext(const floatmodel& m) {
-  const unsigned long long half = m.length / 2;
-  const u128 scale = pow10(half);
-  std::string text = m.negative ? "-" : "";
-  text += decimal(m.value.magnitude / scale);
-  text += '.';
-  std::string fraction = decimal(m.value.magnitude % scale);
-  fraction.insert(0, half - fraction.size(), '0');
-  while (!fraction.empty() && fraction.back() == '0') {
-    fraction.pop_back();
-  }
-  return text + (fraction.empty() ? "0" : fraction);
-}
-
-// --- Model of the operations ---------------------------------------------------
-
-enum class outcome { value, lengtherror, overflow, underflow, outofrange };
-
-struct addition {
-  outcome result = outcome::value;
-  intmodel sum;
-  intmodel left;  // the left operand afterwards
-};
-
-addition addmodel(const intmodel& a, const intmodel& b) {
-  addition r;
-  r.left = a;
-  if (a.size != b.size) {
-    r.result = outcome::lengtherror;
-    return r;
-  }
-  r.sum = freshint(a.size);
-  const u128 limit = pow10(a.size);
-  if (a.hassign && a.negative != b.negative) {
-    const u128 positive = a.negative ? b.magnitude : a.magnitude;
-    const u128 negative = a.negative ? a.magnitude : b.magnitude;
-    if (negative > positive) {
-      r.result = outcome::underflow;
-      return r;
-    }
-    r.sum.magnitude = positive - negative;
-    return r;
-  }
-  const u128 total = a.magnitude + b.magnitude;
-  r.sum.negative = a.negative;
-  if (total >= limit) {
-    if (a.overflowthrows) {
-      r.result = outcome::overflow;
-      return r;
-    }
-    // The carry out of the top place stays in the left operand.
-    r.left.magnitude = 1;
-    if (a.hassign) {
-      r.left.negative = false;
-    }
-    r.sum.magnitude = total - limit;
-    return r;
-  }
-  r.sum.magnitude = total;
-  return r;
-}
-
-struct multiplication {
-  outcome result = outcome::value;
-  intmodel product;
-};
-
-multiplication mulmodel(const intmodel& a, const intmodel& b) {
-  multiplication r;
-  if (a.size != b.size) {
-    r.result = outcome::lengtherror;
-    return r;
-  }
-  const u128 largest = pow10(a.size) - 1;
-  if (a.magnitude != 0 && b.magnitude > largest / a.magnitude) {
-    r.result = outcome::outofrange;
-    return r;
-  }
-  r.product = freshint(a.size);
-  r.product.magnitude = a.magnitude * b.magnitude;
-  r.product.negative = a.hassign && a.negative != b.negative;
-  return r;
-}
-
 const std::string kIntTooBig = "Input int bigger than size!";
-const std::string kSizesNotEqual = "Int sizes are not equal!";
-
-std::string outofrangemessage(unsigned long long size) {
-  return "Out of range while running multiplication! Index: " + std::to_string(size);
-}
-
 // Runs `apply` and checks the outcome the model predicted.
 template <class Operation>
 void expectoutcome(outcome predicted, unsigned long long size, Operation&& apply) {
@@ -328,16 +187,17 @@ void expectoutcome(outcome predicted, unsigned long long size, Operation&& apply
       apply();
       break;
     case outcome::lengtherror:
-      expectthrow<std::length_error>(apply, kSizesNotEqual);
+      expectthrow<std::length_error>(apply, message(predicted, size));
       break;
     case outcome::overflow:
-      expectthrow<std::overflow_error>(apply, "Overflow occured.");
+      expectthrow<std::overflow_error>(apply, message(predicted, size));
       break;
     case outcome::underflow:
-      expectthrow<std::underflow_error>(apply, "Underflow occured.");
+      expectthrow<std::underflow_error>(apply, message(predicted, size));
       break;
     case outcome::outofrange:
-      expectthrow<std::out_of_range>(apply, outofrangemessage(size));
+    case outcome::inttoobig:
+      expectthrow<std::out_of_range>(apply, message(predicted, size));
       break;
   }
 }
@@ -585,15 +445,8 @@ void compare(reader& in, state& s) {
   withoperand(x);
   withoperand(y);
 
-  const bool equal = x.size == y.size && x.magnitude == y.magnitude && x.negative == y.negative;
-  bool greater;
-  if (x.negative != y.negative) {
-    greater = y.negative;  // a negative zero counts as negative
-  } else if (x.negative) {
-    greater = x.magnitude < y.magnitude;  // among negatives the larger magnitude is smaller
-  } else {
-    greater = x.magnitude > y.magnitude;
-  }
+  const bool equal = modelequal(x, y);
+  const bool greater = modelgreater(x, y);
   const bool less = !greater && !equal;
 
   const fixedint& left = s.ints[a];
@@ -813,7 +666,7 @@ void floatfromint(reader& in, state& s) {
     result.value.overflowthrows = false;
   }
   if (throws) {
-    expectthrow<std::out_of_range>([&] { s.floats[f] = s.ints[a]; }, outofrangemessage(m.length));
+    expectthrow<std::out_of_range>([&] { s.floats[f] = s.ints[a]; }, message(outcome::outofrange, m.length));
   } else {
     s.floats[f] = s.ints[a];
   }
