@@ -180,4 +180,19 @@ TEST(FixedfloatFromFloat, LogsTheIntegerPartsScalingThenTheFractionsAddition) {
   EXPECT_EQ(capture.messages(), expected);
 }
 
+TEST(FixedfloatFromFloat, WholeNumberLogsExactlyWhatItsIntegerPartAsAFixedintLogs) {
+  for (const auto& [x, integer] : {std::pair{3.0F, 3LL}, std::pair{-2.0F, -2LL}}) {
+    SCOPED_TRACE(testing::Message() << "x = " << x);
+    fixedfloat fromfloat(8);
+    fixedfloat fromint(8);
+    veldran_test::LogCapture floatcapture;
+    fromfloat = x;
+    const std::vector<std::string> floatlines = floatcapture.messages();
+    veldran_test::LogCapture intcapture;
+    fromint = fixedint(4, integer);
+    EXPECT_EQ(floatlines, intcapture.messages());
+    EXPECT_EQ(fromfloat.value.asstring(), fromint.value.asstring());
+  }
+}
+
 }  // namespace

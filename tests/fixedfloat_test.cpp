@@ -86,6 +86,15 @@ TEST(FixedfloatConstruction, CopyIsSilentAndItsDestructionLogsBothObjects) {
   EXPECT_EQ(capture.messages(), (Lines{"Deleting fixedfloat object!", kDeleted}));
 }
 
+TEST(FixedfloatConstruction, InitOnANegativeNumberClearsItsSign) {
+  fixedfloat f = makefloat(8, -15000);
+  ASSERT_TRUE(f.negative);
+  f.init(8);
+  EXPECT_FALSE(f.negative);
+  EXPECT_FALSE(f.value.negative);
+  EXPECT_EQ(f.asstring(), "0.0");
+}
+
 TEST(FixedfloatFromFixedint, ScalesByTenPerFractionPlaceAndSplitsIntoParts) {
   struct Case {
     long long integer;
@@ -143,6 +152,14 @@ TEST(FixedintFromFixedfloat, TakesTheIntegerPartAndTheFloatsLength) {
   EXPECT_EQ(target.size, 8U);
   EXPECT_EQ(target.asstring(), "79");
   EXPECT_FALSE(target.negative);
+}
+
+TEST(FixedintFromFixedfloat, KeepsTheSignOfANegativeNumber) {
+  fixedfloat f = makefloat(8, -15000);  // -1.5
+  fixedint target(8);
+  target = f;
+  EXPECT_TRUE(target.negative);
+  EXPECT_EQ(target.asstring(), "-1");
 }
 
 TEST(FixedfloatText, WritesFractionPlacesFromTheTenthsWithoutTrailingZeros) {

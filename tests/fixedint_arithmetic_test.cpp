@@ -186,6 +186,16 @@ TEST(FixedintAddition, CarryAboveNineThrowsAndLeavesLeftOperandZero) {
   EXPECT_FALSE(a.negative);
 }
 
+TEST(FixedintAddition, CarryOfExactlyNineIsStoredNotRefused) {
+  fixedint a = num(1, "0");
+  a.digits[0] = 45;  // 45 + 45 = 90: nine tens leave the top place
+  fixedint b = num(1, "0");
+  b.digits[0] = 45;
+  const fixedint sum = a + b;
+  EXPECT_EQ(sum.digits, std::vector<std::int8_t>{0});
+  EXPECT_EQ(a.digits, std::vector<std::int8_t>{9});
+}
+
 TEST(FixedintAddition, ZeroPlacesGiveAnEmptyResult) {
   fixedint a(0);
   const fixedint sum = a + fixedint(0);
