@@ -1,5 +1,6 @@
 #include "decimal/fixedfloat"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 #include <string>
@@ -97,6 +98,9 @@ fixedfloat& fixedfloat::operator=(fixedint v) {
   if (v.size < length / 2) {
     throw std::out_of_range("Val too small for fixedfloat!");
   }
+  // Room for both sizes first: once `value` has taken v, nothing may fail
+  // before it is back at `length` places.
+  value.digits.reserve(std::max<unsigned long long>(v.size, length));
   value = v;
   value.resize(length);
   updsign();
@@ -142,11 +146,15 @@ fixedfloat& fixedfloat::operator=(float x) {
   fixedint scaled(length, fractiondigits);
   shiftup(scaled, fractionplaces - scalings);
 
-  // The fraction is added to the magnitude; the sign is x's, except that a
-  // zero never becomes a negative zero.
-  value.negative = false;
+  // The fraction is added to the magnitude: with the integer part's sign on
+  // both, the addition takes the same-sign path, and a failed one leaves
+  // the integer part as it was. The sign is x's, except that a zero never
+  // becomes a negative zero.
+  scaled.negative = value.negative;
   value = value + scaled;
-  value.negative = x < 0 && !value.getshorteneddigits().empty();
+  value.negative =
+      x < 0 && std::any_of(value.digits.begin(), value.digits.end(),
+                           [](std::int8_t digit) { return digit != 0; });
   updsign();
   return *this;
 }

@@ -77,6 +77,17 @@ void fixedint::construct(unsigned long long places) {
 
 fixedint::~fixedint() { log("Deleted fixedint object."); }
 
+// The digits first: should their storage fail, no field has changed yet,
+// so `size` never differs from the number of digits.
+fixedint& fixedint::operator=(const fixedint& other) {
+  digits = other.digits;
+  negative = other.negative;
+  size = other.size;
+  hassign = other.hassign;
+  overflowthrows = other.overflowthrows;
+  return *this;
+}
+
 fixedint& fixedint::operator=(long long value) {
   const bool isnegative = value < 0;
   // Negated in unsigned arithmetic, so the most negative value has one too.
