@@ -1,11 +1,13 @@
 #include "diagnostics/log"
 
-#include <array>
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <fstream>
 #include <stdexcept>
-#include <time.h>  // ctime_r
+#include <time.h>  // localtime_r
 #include <typeinfo>
 
 namespace VELDRAN {
@@ -16,39 +18,194 @@ std::terminate_handler oldtermfunc = nullptr;
 
 namespace {
 
-// The ctime layout of the current time, without its line feed. ctime_r keeps
-// the text in our own buffer and does not re-read the time-zone file on every
-// call, as std::ctime does when TZ is unset.
-std::string timestamp() {
-  const std::time_t now = std::time(nullptr);
-  std::array<char, 26> buffer{};  // ctime_r writes at most 26 bytes
-  const char* text = ctime_r(&now, buffer.data());
-  if (text == nullptr) {
-    throw std::logic_error("time cannot be written in ctime layout");
+constexpr std::string_view lineopening = "VELDRAN [";
+constexpr std::string_view stampclosing = "]: ";
+constexpr std::size_t startcapacity =
+    lineopening.size() + internal::ctimecapacity + stampclosing.size();
+
+// The line being written. It opens with "VELDRAN [<ctime text>]: " for the
+// last second a line was logged in: the text changes once a second, so it is
+// formatted only when std::time returns another value (an earlier one too,
+// should the clock be set back). A message that fits is copied in after it,
+// so the whole line goes out in one write.
+struct linebuffer {
+  bool valid;
+  std::time_t second;
+  std::size_t startlength;
+  char text[startcapacity + 200];
+};
+linebuffer line{};
+
+// Formats the opening of `line` for the second `now`; false when that time
+// has no ctime text.
+bool restamp(std::time_t now) noexcept {
+  char stamp[internal::ctimecapacity];
+  const std::size_t stamplength = internal::formatctime(now, stamp);
+  if (stamplength == 0) {
+    return false;
   }
-  std::string stamp(text);
-  stamp.pop_back();
-  return stamp;
+  char* end = std::copy(lineopening.begin(), lineopening.end(), line.text);
+  end = std::copy(stamp, stamp + stamplength - 1, end);  // less the line feed
+  end = std::copy(stampclosing.begin(), stampclosing.end(), end);
+  line.startlength = static_cast<std::size_t>(end - line.text);
+  line.second = now;
+  line.valid = true;
+  return true;
+}
+
+// Brings the opening of `line` to the current second; false when the time
+// has no ctime text.
+inline bool startlinenow() noexcept {
+  const std::time_t now = std::time(nullptr);
+  return (line.valid && line.second == now) || restamp(now);
+}
+
+// Sets `state` without raising it, whatever the stream's exception mask.
+void markstate(std::ios_base::iostate state) noexcept {
+  try {
+    logstream.setstate(state);
+  } catch (...) {
+    // The state is set before the stream throws; nothing more to do.
+  }
+}
+
+// Whether logstream takes a line, decided as an insertion's sentry decides:
+// the tied stream is flushed first, and a bad stream takes failbit as well.
+bool streamready() {
+  if (logstream.good() && logstream.tie() != nullptr) {
+    logstream.tie()->flush();
+  }
+  if (logstream.good()) {
+    return true;
+  }
+  if (logstream.bad()) {
+    markstate(std::ios_base::failbit);
+  }
+  return false;
+}
+
+// The buffer logstream writes to: its own string buffer, or one a program
+// put in its place (std::stringstream::rdbuf() would name its own always).
+std::streambuf& currentbuffer() { return *static_cast<std::ios&>(logstream).rdbuf(); }
+
+bool put(std::streambuf& buffer, std::string_view piece) {
+  const auto length = static_cast<std::streamsize>(piece.size());
+  return buffer.sputn(piece.data(), length) == length;
+}
+
+// Ends a line put into logstream's buffer: a write that fell short sets
+// badbit (and failbit, as the line feed inserted after it would); otherwise
+// the buffer is flushed as std::endl does.
+void finishline(std::streambuf& buffer, bool written) {
+  if (!written) {
+    markstate(std::ios_base::badbit | std::ios_base::failbit);
+  } else if (buffer.pubsync() == -1) {
+    markstate(std::ios_base::badbit);
+  }
+}
+
+// Puts a composed line into logstream with one write. Like every way of
+// writing a line: a stream that is not good takes nothing, and nothing is
+// raised.
+void sendline(std::string_view whole) noexcept {
+  try {
+    if (streamready()) {
+      std::streambuf& buffer = currentbuffer();
+      finishline(buffer, put(buffer, whole));
+    }
+  } catch (...) {
+    markstate(std::ios_base::badbit);
+  }
+}
+
+// Puts a line too long to compose into logstream piece by piece.
+void sendline(std::string_view start, std::string_view message, std::string_view number) noexcept {
+  try {
+    if (streamready()) {
+      std::streambuf& buffer = currentbuffer();
+      finishline(buffer, put(buffer, start) && put(buffer, message) && put(buffer, number) &&
+                             put(buffer, "\n"));
+    }
+  } catch (...) {
+    markstate(std::ios_base::badbit);
+  }
+}
+
+// Logs `message` and `number` after the opening of `line`. A typical line is
+// composed in `line` and goes out in one write; a longer one piece by piece.
+void writeline(std::string_view message, std::string_view number) noexcept {
+  const std::size_t start = line.startlength;
+  const std::size_t length = start + message.size() + number.size() + 1;
+  if (length > sizeof line.text) {
+    sendline({line.text, start}, message, number);
+    return;
+  }
+  char* end = std::copy(message.begin(), message.end(), line.text + start);
+  end = std::copy(number.begin(), number.end(), end);
+  *end = '\n';
+  sendline({line.text, length});
+}
+
+// A line of the library's own, lost when the time has no ctime text.
+void logpieces(std::string_view message, std::string_view number) noexcept {
+  if (!startlinenow()) {
+    markstate(std::ios_base::badbit);
+    return;
+  }
+  writeline(message, number);
 }
 
 }  // namespace
 
+namespace internal {
+
+std::size_t formatctime(std::time_t when, char (&text)[ctimecapacity]) noexcept {
+  std::tm local{};
+  if (localtime_r(&when, &local) == nullptr || local.tm_year > INT_MAX - 1900) {
+    return 0;  // ctime gives no text for these either
+  }
+  // The asctime layout, with its C-locale names, for any year.
+  static constexpr char daynames[7][4] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  static constexpr char monthnames[12][4] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                             "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  const int length = std::snprintf(text, ctimecapacity, "%.3s %.3s%3d %.2d:%.2d:%.2d %d\n",
+                                   daynames[local.tm_wday], monthnames[local.tm_mon],
+                                   local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
+                                   local.tm_year + 1900);
+  if (length <= 0 || static_cast<std::size_t>(length) >= ctimecapacity) {
+    return 0;
+  }
+  return static_cast<std::size_t>(length);
+}
+
+void logline(std::string_view message) noexcept { logpieces(message, {}); }
+
+void logline(std::string_view text, unsigned long long number) noexcept {
+  char digits[20];  // the most an unsigned 64-bit number needs
+  const auto converted = std::to_chars(digits, digits + sizeof digits, number);
+  logpieces(text, {digits, static_cast<std::size_t>(converted.ptr - digits)});
+}
+
+}  // namespace internal
+
 void log(std::string message) {
-  const std::string stamp = timestamp();
-  logstream << "VELDRAN [" << stamp << "]: " << message << std::endl;
+  if (!startlinenow()) {
+    throw std::logic_error("time cannot be written in ctime layout");
+  }
+  writeline(message, {});
 }
 
 void setup() {
   if (init) {
     return;
   }
-  log("First fixedint/fixedfloat object created!");
-  log("Start Initialization of Veldran Arithmetic module.");
+  internal::logline("First fixedint/fixedfloat object created!");
+  internal::logline("Start Initialization of Veldran Arithmetic module.");
   init = true;
-  log("Setting up log dumper...");
+  internal::logline("Setting up log dumper...");
   oldtermfunc = std::get_terminate();
   std::set_terminate(logdumper);
-  log("Done. Init Successful");
+  internal::logline("Done. Init Successful");
 }
 
 void logdumper() {

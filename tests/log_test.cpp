@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -13,7 +15,9 @@
 #include <fstream>
 #include <iterator>
 #include <regex>
+#include <streambuf>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "decimal/fixedint"
@@ -209,6 +213,125 @@ TEST(LogLine, StampIsLocalCtimeTextAndMessageIsWrittenUnchanged) {
   for (int stamp : {1, 2}) {
     EXPECT_TRUE(match[stamp] == early || match[stamp] == late) << match[stamp];
   }
+}
+
+TEST(LogLine, LinesInDifferentSecondsCarryTheirOwnStamps) {
+  veldran_test::LogCapture capture;
+  std::time_t first = 0;
+  for (std::time_t after = -1; first != after;) {  // both reads in one second
+    first = std::time(nullptr);
+    VELDRAN::logstream.str("");
+    VELDRAN::log("early");
+    after = std::time(nullptr);
+  }
+  while (std::time(nullptr) == first) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  const std::time_t before = std::time(nullptr);
+  VELDRAN::log("late");
+  const std::time_t after = std::time(nullptr);
+
+  const auto line = [](std::time_t when, const std::string& message) {
+    return "VELDRAN [" + std::string(std::ctime(&when), 24) + "]: " + message + "\n";
+  };
+  const std::string text = VELDRAN::logstream.str();
+  const std::string early = line(first, "early");
+  ASSERT_EQ(text.substr(0, early.size()), early);
+  const std::string late = text.substr(early.size());
+  EXPECT_TRUE(late == line(before, "late") || late == line(after, "late")) << text;
+}
+
+TEST(LogLine, CtimeTextIsStdCtimeTextForAnyYear) {
+  const std::time_t cases[] = {
+      0,           -1,           951782400,    1700000000,   2147483647,     2147483648,
+      4102444799,  253402300799, 253402300800, 253402387200, 1000000000000, 67767976233316800,
+      -2208988800, -62135596800, -62167219200, -100000000000};
+  for (const std::time_t when : cases) {
+    char text[VELDRAN::internal::ctimecapacity];
+    const std::size_t length = VELDRAN::internal::formatctime(when, text);
+    const char* expected = std::ctime(&when);
+    ASSERT_NE(expected, nullptr) << when;
+    EXPECT_EQ(std::string(text, length), expected) << when;
+  }
+  // A year past INT_MAX, and a time too far out for a broken-down time:
+  // ctime has no text for them, and neither do we.
+  for (const std::time_t never : {std::time_t{67767976267876800}, std::time_t{LLONG_MAX}}) {
+    char text[VELDRAN::internal::ctimecapacity];
+    EXPECT_EQ(std::ctime(&never), nullptr) << never;
+    EXPECT_EQ(VELDRAN::internal::formatctime(never, text), 0U) << never;
+  }
+}
+
+// Stands in for a file's buffer: counts flushes, or refuses every character.
+class ProbeBuffer : public std::streambuf {
+ public:
+  explicit ProbeBuffer(bool refuses) : refuses_(refuses) {}
+  std::string received;
+  int syncs = 0;
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (refuses_) return traits_type::eof();
+    received.push_back(traits_type::to_char_type(c));
+    return c;
+  }
+  int sync() override {
+    ++syncs;
+    return 0;
+  }
+
+ private:
+  bool refuses_;
+};
+
+// Points logstream at `buffer` for one test and restores it afterwards.
+class RedirectedLog {
+ public:
+  explicit RedirectedLog(std::streambuf* buffer) : saved_(stream().rdbuf(buffer)) {}
+  ~RedirectedLog() {
+    stream().rdbuf(saved_);
+    VELDRAN::logstream.clear();
+  }
+
+ private:
+  // The stream's own rdbuf(), which std::stringstream hides.
+  static std::ios& stream() { return VELDRAN::logstream; }
+  std::streambuf* saved_;
+};
+
+TEST(LogLine, EveryLineReachesAndFlushesAnotherBuffer) {
+  veldran_test::LogCapture capture;
+  ProbeBuffer file(false);
+  RedirectedLog redirect(&file);
+  VELDRAN::log("one");
+  VELDRAN::internal::logline("Resizing Digits to: ", 18446744073709551615ULL);
+  VELDRAN::log(std::string(300, 'x'));  // longer than a line usually is
+  const std::string kPrefix = "VELDRAN \\[.{24}\\]: ";
+  EXPECT_TRUE(std::regex_match(file.received,
+                               std::regex(kPrefix + "one\n" + kPrefix +
+                                          "Resizing Digits to: 18446744073709551615\n" + kPrefix +
+                                          std::string(300, 'x') + "\n")))
+      << file.received;
+  EXPECT_EQ(file.syncs, 3);
+  EXPECT_TRUE(VELDRAN::logstream.good());
+}
+
+TEST(LogLine, FailedWriteSetsBadbitAndLaterLinesAreLostQuietly) {
+  veldran_test::LogCapture capture;
+  ProbeBuffer full(true);
+  {
+    RedirectedLog redirect(&full);
+    EXPECT_NO_THROW(VELDRAN::log("refused"));
+    EXPECT_TRUE(VELDRAN::logstream.bad());
+    VELDRAN::internal::logline("also refused");
+    EXPECT_TRUE(VELDRAN::logstream.bad());
+  }
+  // A stream already failed takes nothing, from either entry.
+  VELDRAN::logstream.setstate(std::ios_base::failbit);
+  VELDRAN::log("dropped");
+  VELDRAN::internal::logline("dropped too", 7);
+  VELDRAN::logstream.clear();
+  EXPECT_EQ(VELDRAN::logstream.str(), "");
 }
 
 }  // namespace
