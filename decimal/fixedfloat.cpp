@@ -44,30 +44,30 @@ long long truncate(float x) { return static_cast<long long>(x); }
 
 fixedfloat::fixedfloat(unsigned long long length)
     : value(0), length(0), hassign(false), negative(false) {
-  log("Creating new fixedfloat object!");
+  internal::logline("Creating new fixedfloat object!");
   init(length);
 }
 
 fixedfloat::fixedfloat(const fixedfloat& other) = default;
 fixedfloat& fixedfloat::operator=(const fixedfloat& other) = default;
 
-fixedfloat::~fixedfloat() { log("Deleting fixedfloat object!"); }
+fixedfloat::~fixedfloat() { internal::logline("Deleting fixedfloat object!"); }
 
 void fixedfloat::init(unsigned long long length) {
-  log("Init called on fixedfloat with length: " + std::to_string(length));
+  internal::logline("Init called on fixedfloat with length: ", length);
   if (length % 2 != 0) {
     throw std::runtime_error("length should be able to be divided by 2!");
   }
   // The new digits are made before any field changes, so a failed
   // allocation leaves the number as it was; the log reads the same.
-  log("Register size.");
-  log("Init boolean properties.");
-  log("Init digits.");
+  internal::logline("Register size.");
+  internal::logline("Init boolean properties.");
+  internal::logline("Init digits.");
   value = fixedint(length);
   this->length = length;
   hassign = true;
   negative = false;
-  log("Done.");
+  internal::logline("Done.");
 }
 
 void fixedfloat::updsign() { negative = value.negative; }
@@ -190,7 +190,7 @@ std::string fixedfloat::asstring() const {
 }
 
 fixedfloat fixedfloat::operator+(fixedfloat other) {
-  log("Addition operation in fixedfloat.");
+  internal::logline("Addition operation in fixedfloat.");
   if (length != other.length) {
     throw std::length_error("Size is not equal!");
   }
@@ -199,7 +199,7 @@ fixedfloat fixedfloat::operator+(fixedfloat other) {
   if (hassign) {
     result.updsign();
   }
-  log("Done.");
+  internal::logline("Done.");
   return result;
 }
 

@@ -67,15 +67,15 @@ fixedint::fixedint(unsigned long long size, long long value)
 void fixedint::construct(unsigned long long places) {
   setup();
   size = places;
-  log("New fixedint object!");
-  log("Resizing Digits to: " + std::to_string(places));
+  internal::logline("New fixedint object!");
+  internal::logline("Resizing Digits to: ", places);
   digits.resize(places);
-  log("Done.");
+  internal::logline("Done.");
   overflowthrows = false;
   hassign = true;
 }
 
-fixedint::~fixedint() { log("Deleted fixedint object."); }
+fixedint::~fixedint() { internal::logline("Deleted fixedint object."); }
 
 // The digits first: should their storage fail, no field has changed yet,
 // so `size` never differs from the number of digits.
@@ -118,12 +118,12 @@ fixedint fixedint::getcopy() const {
 }
 
 void fixedint::resize(unsigned long long size) {
-  log("Resize requested in fixedint.");
-  log("Resizing Digits to: " + std::to_string(size));
+  internal::logline("Resize requested in fixedint.");
+  internal::logline("Resizing Digits to: ", size);
   // The count is stored only once the storage has it, so the two never differ.
   digits.resize(size);
   this->size = size;
-  log("Done.");
+  internal::logline("Done.");
 }
 
 // --- Digits and text ---------------------------------------------------------
