@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <initializer_list>
 #include <stdexcept>
 #include <time.h>  // localtime_r
 #include <typeinfo>
@@ -93,6 +94,52 @@ bool put(std::streambuf& buffer, std::string_view piece) {
   return buffer.sputn(piece.data(), length) == length;
 }
 
+// The put position of logstream's own string buffer, read and moved back
+// through the protected interface that alone offers it. The text of a
+// string buffer runs to its put position or to the end of its get area,
+// whichever is further, so cutting it back moves both.
+struct stringbufend : std::stringbuf {
+  static std::ptrdiff_t offset(std::stringbuf& buffer) {
+    char* (std::streambuf::*base)() const = &stringbufend::pbase;
+    char* (std::streambuf::*next)() const = &stringbufend::pptr;
+    return (buffer.*next)() - (buffer.*base)();
+  }
+  static void cutback(std::stringbuf& buffer, std::ptrdiff_t offset) {
+    char* (std::streambuf::*base)() const = &stringbufend::pbase;
+    char* (std::streambuf::*next)() const = &stringbufend::pptr;
+    char* (std::streambuf::*getbegin)() const = &stringbufend::eback;
+    char* (std::streambuf::*getnext)() const = &stringbufend::gptr;
+    char* (std::streambuf::*getend)() const = &stringbufend::egptr;
+    void (std::streambuf::*bump)(int) = &stringbufend::pbump;
+    void (std::streambuf::*setget)(char*, char*, char*) = &stringbufend::setg;
+    char* const end = (buffer.*base)() + offset;
+    (buffer.*bump)(static_cast<int>(end - (buffer.*next)()));
+    if ((buffer.*getend)() > end) {
+      (buffer.*setget)((buffer.*getbegin)(), std::min((buffer.*getnext)(), end), end);
+    }
+  }
+};
+
+// Puts `pieces` into `buffer` as one line. A line that does not go in whole
+// (the string buffer could not grow) is taken back out of logstream's own
+// buffer, so the log holds only whole lines.
+bool putline(std::streambuf& buffer, std::initializer_list<std::string_view> pieces) noexcept {
+  const bool own = &buffer == logstream.rdbuf();
+  const std::ptrdiff_t start = own ? stringbufend::offset(*logstream.rdbuf()) : 0;
+  bool written = true;
+  try {
+    for (const std::string_view piece : pieces) {
+      written = written && put(buffer, piece);
+    }
+  } catch (...) {
+    written = false;
+  }
+  if (!written && own) {
+    stringbufend::cutback(*logstream.rdbuf(), start);
+  }
+  return written;
+}
+
 // Ends a line put into logstream's buffer: a write that fell short sets
 // badbit (and failbit, as the line feed inserted after it would); otherwise
 // the buffer is flushed as std::endl does.
@@ -111,7 +158,7 @@ void sendline(std::string_view whole) noexcept {
   try {
     if (streamready()) {
       std::streambuf& buffer = currentbuffer();
-      finishline(buffer, put(buffer, whole));
+      finishline(buffer, putline(buffer, {whole}));
     }
   } catch (...) {
     markstate(std::ios_base::badbit);
@@ -123,8 +170,7 @@ void sendline(std::string_view start, std::string_view message, std::string_view
   try {
     if (streamready()) {
       std::streambuf& buffer = currentbuffer();
-      finishline(buffer, put(buffer, start) && put(buffer, message) && put(buffer, number) &&
-                             put(buffer, "\n"));
+      finishline(buffer, putline(buffer, {start, message, number, "\n"}));
     }
   } catch (...) {
     markstate(std::ios_base::badbit);
