@@ -232,6 +232,8 @@ void logline(std::string_view text, unsigned long long number) noexcept {
   logpieces(text, {digits, static_cast<std::size_t>(converted.ptr - digits)});
 }
 
+void logline(std::string_view text, std::string_view detail) noexcept { logpieces(text, detail); }
+
 }  // namespace internal
 
 void log(std::string message) {
@@ -254,36 +256,114 @@ void setup() {
   internal::logline("Done. Init Successful");
 }
 
-void logdumper() {
-  log("Terminate called. Preparing report.");
-  std::ofstream file("logs/veldran.log", std::ios_base::out);
-  log("Opened File.");
-  log("Rethrowing exception and getting type.");
+namespace {
 
-  std::string type = "UNKNOWN";
-  std::string what = "UNKNOWN";
-  if (const std::exception_ptr pending = std::current_exception()) {
-    try {
-      std::rethrow_exception(pending);
-    } catch (const std::exception& error) {
-      type = typeid(error).name();
-      what = error.what();
-    } catch (...) {
-      // Not a std::exception: nothing to learn, but the report must still
-      // reach the file and the saved handler must still run.
-    }
+// How far the crash report has come. std::terminate can be called again
+// while it runs (a what() that throws from its noexcept body), and the
+// second call then finishes what the first began.
+enum class reportstage { notstarted, inspecting, finishing, handedover };
+reportstage stage = reportstage::notstarted;
+
+// The file the report goes to. Its buffer is ours, so opening it allocates
+// nothing; a file that does not open leaves the stream failed, and every
+// later write to it does nothing.
+std::ofstream* reportfile = nullptr;
+char reportbuffer[BUFSIZ];
+
+// The pending exception's type name, once it is known.
+const char* pendingtype = nullptr;
+
+void openreportfile(std::ofstream& file) noexcept {
+  try {
+    file.rdbuf()->pubsetbuf(reportbuffer, sizeof reportbuffer);
+    file.open("logs/veldran.log", std::ios_base::out);
+  } catch (...) {
+    // Not opened: the report still goes on, and nothing is written.
   }
-  log("Exception type: " + type);
-  log("what(): " + what);
-  log("--- LOG END: NO FURTHER MESSAGES ---");
+}
 
-  file << logstream.str();
-  file.close();
+// Texts of the pending exception; "UNKNOWN" for what cannot be learned.
+// what() may end in std::terminate, so the type is noted first.
+void inspectpending(const char*& type, const char*& what) noexcept {
+  const std::exception_ptr pending = std::current_exception();
+  if (!pending) {
+    return;
+  }
+  try {
+    std::rethrow_exception(pending);
+  } catch (const std::exception& error) {
+    pendingtype = typeid(error).name();
+    type = pendingtype;
+    if (const char* text = error.what()) {
+      what = text;
+    }
+  } catch (...) {
+    // Not a std::exception: nothing to learn.
+  }
+}
 
+// The last three report lines, then the whole log into the file, straight
+// from logstream's buffer (the bytes of logstream.str(), without its copy).
+void finishreport(const char* type, const char* what) noexcept {
+  stage = reportstage::finishing;
+  internal::logline("Exception type: ", std::string_view(type));
+  internal::logline("what(): ", std::string_view(what));
+  internal::logline("--- LOG END: NO FURTHER MESSAGES ---");
+  if (reportfile == nullptr) {
+    return;
+  }
+  try {
+    std::stringbuf& text = *logstream.rdbuf();
+    text.pubseekpos(0, std::ios_base::in);
+    if (text.sgetc() != std::char_traits<char>::eof()) {
+      *reportfile << &text;
+    }
+    reportfile->close();
+  } catch (...) {
+    // Writing and closing stay silent, as a failed open does.
+  }
+}
+
+[[noreturn]] void abortprocess() noexcept { std::abort(); }
+
+// Gives the process to the handler saved at set-up, which ends it.
+void handover() {
+  stage = reportstage::handedover;
   if (oldtermfunc == nullptr) {
-    std::abort();
+    abortprocess();
   }
   oldtermfunc();
+}
+
+}  // namespace
+
+void logdumper() {
+  switch (stage) {
+    case reportstage::notstarted: {
+      stage = reportstage::inspecting;
+      internal::logline("Terminate called. Preparing report.");
+      std::ofstream file;
+      openreportfile(file);
+      reportfile = &file;
+      internal::logline("Opened File.");
+      internal::logline("Rethrowing exception and getting type.");
+      const char* type = "UNKNOWN";
+      const char* what = "UNKNOWN";
+      inspectpending(type, what);
+      finishreport(type, what);
+      reportfile = nullptr;
+      break;
+    }
+    case reportstage::inspecting:
+      // Called again from inside the inspection: report what was learned.
+      finishreport(pendingtype != nullptr ? pendingtype : "UNKNOWN", "UNKNOWN");
+      break;
+    case reportstage::finishing:
+      break;  // the file could not be finished; hand over all the same
+    case reportstage::handedover:
+      abortprocess();  // the saved handler came back here
+  }
+  handover();
 }
 
 }  // namespace VELDRAN

@@ -15,9 +15,11 @@
 #include <fstream>
 #include <iterator>
 #include <regex>
+#include <stdexcept>
 #include <streambuf>
 #include <string>
 #include <thread>
+#include <typeinfo>
 #include <vector>
 
 #include "decimal/fixedint"
@@ -149,6 +151,37 @@ TEST_F(CrashReport, ForeignExceptionReportsUnknownButStillWritesFileAndCallsSave
       },
       testing::KilledBySignal(SIGABRT), "instance of 'int'");
   EXPECT_EQ(filemessages(), kSetup + created("1") + report("UNKNOWN", "UNKNOWN"));
+}
+
+// Exceptions whose what() breaks its promise: it gives no text, or it
+// throws from a noexcept function and so calls std::terminate once more.
+struct nowhat : std::exception {
+  const char* what() const noexcept override { return nullptr; }
+};
+[[noreturn]] void throwfromwhat() { throw std::runtime_error("thrown by what()"); }
+struct throwingwhat : std::exception {
+  const char* what() const noexcept override { throwfromwhat(); }
+};
+
+TEST_F(CrashReport, BrokenWhatReportsTheTypeAloneAndStillWritesFileAndCallsSavedHandler) {
+  struct Case {
+    void (*body)();
+    std::string type;
+  };
+  const Case cases[] = {{[] { throw nowhat(); }, typeid(nowhat).name()},
+                        {[] { throw throwingwhat(); }, typeid(throwingwhat).name()}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.type);
+    EXPECT_EXIT(
+        {
+          enter();
+          std::set_terminate(savedhandler);
+          VELDRAN::fixedint first(1);
+          uncaught(c.body);
+        },
+        testing::ExitedWithCode(3), "saved handler ran");
+    EXPECT_EQ(filemessages(), kSetup + created("1") + report(c.type, "UNKNOWN"));
+  }
 }
 
 TEST_F(CrashReport, WithoutLogsDirectoryNothingIsCreatedAndProcessStillAborts) {
