@@ -152,9 +152,8 @@ fixedfloat& fixedfloat::operator=(float x) {
   // becomes a negative zero.
   scaled.negative = value.negative;
   value = value + scaled;
-  value.negative =
-      x < 0 && std::any_of(value.digits.begin(), value.digits.end(),
-                           [](std::int8_t digit) { return digit != 0; });
+  value.negative = x < 0 && std::any_of(value.digits.begin(), value.digits.end(),
+                                        [](std::int8_t digit) { return digit != 0; });
   updsign();
   return *this;
 }

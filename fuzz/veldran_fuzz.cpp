@@ -43,8 +43,8 @@ using veldran_test::magnitudeof;
 using veldran_test::message;
 using veldran_test::modelequal;
 using veldran_test::modelgreater;
-using veldran_test::multiplication;
 using veldran_test::mulmodel;
+using veldran_test::multiplication;
 using veldran_test::outcome;
 using veldran_test::places;
 using veldran_test::pow10;
@@ -666,7 +666,8 @@ void floatfromint(reader& in, state& s) {
     result.value.overflowthrows = false;
   }
   if (throws) {
-    expectthrow<std::out_of_range>([&] { s.floats[f] = s.ints[a]; }, message(outcome::outofrange, m.length));
+    expectthrow<std::out_of_range>([&] { s.floats[f] = s.ints[a]; },
+                                   message(outcome::outofrange, m.length));
   } else {
     s.floats[f] = s.ints[a];
   }
