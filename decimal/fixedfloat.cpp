@@ -1,5 +1,7 @@
 #include "decimal/fixedfloat"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <stdexcept>
 #include <string>
@@ -27,12 +29,41 @@ void shiftdown(fixedint& number, unsigned long long places) {
   }
 }
 
+// As `value = fixedint(places)`, but value takes the new zero's digits over
+// instead of copying them; the zero is made and deleted as before.
+void replacebyzero(fixedint& value, unsigned long long places) {
+  fixedint zero(places);
+  value.negative = zero.negative;
+  value.size = zero.size;
+  value.hassign = zero.hassign;
+  value.overflowthrows = zero.overflowthrows;
+  value.digits.swap(zero.digits);
+}
+
 std::size_t countdigits(long long magnitude) {
   std::size_t count = 0;
   for (; magnitude != 0; magnitude /= 10) {
     ++count;
   }
   return count;
+}
+
+// True when no digit is significant: what an empty getshorteneddigits()
+// says, without making the vector.
+bool allzero(const std::vector<std::int8_t>& digits) {
+  return std::all_of(digits.begin(), digits.end(), [](std::int8_t digit) { return digit == 0; });
+}
+
+// A digit as signed decimal text: one character at rest, more for values
+// set by hand outside 0 to 9.
+void appenddigit(std::string& text, std::int8_t digit) {
+  if (digit >= 0 && digit <= 9) {
+    text.push_back(static_cast<char>('0' + digit));
+  } else {
+    char buffer[4];  // "-128" at the most
+    const auto converted = std::to_chars(buffer, buffer + sizeof buffer, int{digit});
+    text.append(buffer, converted.ptr);
+  }
 }
 
 long long truncate(float x) { return static_cast<long long>(x); }
@@ -43,30 +74,30 @@ long long truncate(float x) { return static_cast<long long>(x); }
 
 fixedfloat::fixedfloat(unsigned long long length)
     : value(0), length(0), hassign(false), negative(false) {
-  log("Creating new fixedfloat object!");
+  internal::logline("Creating new fixedfloat object!");
   init(length);
 }
 
 fixedfloat::fixedfloat(const fixedfloat& other) = default;
 fixedfloat& fixedfloat::operator=(const fixedfloat& other) = default;
 
-fixedfloat::~fixedfloat() { log("Deleting fixedfloat object!"); }
+fixedfloat::~fixedfloat() { internal::logline("Deleting fixedfloat object!"); }
 
 void fixedfloat::init(unsigned long long length) {
-  log("Init called on fixedfloat with length: " + std::to_string(length));
+  internal::logline("Init called on fixedfloat with length: ", length);
   if (length % 2 != 0) {
     throw std::runtime_error("length should be able to be divided by 2!");
   }
   // The new digits are made before any field changes, so a failed
   // allocation leaves the number as it was; the log reads the same.
-  log("Register size.");
-  log("Init boolean properties.");
-  log("Init digits.");
-  value = fixedint(length);
+  internal::logline("Register size.");
+  internal::logline("Init boolean properties.");
+  internal::logline("Init digits.");
+  replacebyzero(value, length);
   this->length = length;
   hassign = true;
   negative = false;
-  log("Done.");
+  internal::logline("Done.");
 }
 
 void fixedfloat::updsign() { negative = value.negative; }
@@ -146,7 +177,7 @@ fixedfloat& fixedfloat::operator=(float x) {
   // zero never becomes a negative zero.
   value.negative = false;
   value = value + scaled;
-  value.negative = x < 0 && !value.getshorteneddigits().empty();
+  value.negative = x < 0 && !allzero(value.digits);
   updsign();
   return *this;
 }
@@ -165,24 +196,28 @@ std::string fixedfloat::asstring() const {
   text += '.';
 
   const fixedint fractionpart = getfractionpart();
-  const std::vector<std::int8_t> significant = fractionpart.getshorteneddigits();
-  if (significant.empty()) {
-    return text + "0";
+  const std::vector<std::int8_t>& fraction = fractionpart.digits;
+  std::size_t significant = fraction.size();  // places up to the highest non-zero
+  while (significant > 0 && fraction[significant - 1] == 0) {
+    --significant;
+  }
+  if (significant == 0) {
+    text += '0';
+    return text;
   }
   // The fraction places from the tenths down, stopping at the last non-zero.
   std::size_t lowest = 0;
-  while (significant[lowest] == 0) {
+  while (fraction[lowest] == 0) {
     ++lowest;
   }
   for (std::size_t place = length / 2; place > lowest; --place) {
-    const std::int8_t digit = place - 1 < significant.size() ? significant[place - 1] : std::int8_t{0};
-    text += std::to_string(digit);
+    appenddigit(text, place - 1 < significant ? fraction[place - 1] : std::int8_t{0});
   }
   return text;
 }
 
 fixedfloat fixedfloat::operator+(fixedfloat other) {
-  log("Addition operation in fixedfloat.");
+  internal::logline("Addition operation in fixedfloat.");
   if (length != other.length) {
     throw std::length_error("Size is not equal!");
   }
@@ -191,7 +226,7 @@ fixedfloat fixedfloat::operator+(fixedfloat other) {
   if (hassign) {
     result.updsign();
   }
-  log("Done.");
+  internal::logline("Done.");
   return result;
 }
 

@@ -1,5 +1,6 @@
 #include "decimal/fixedint"
 
+#include <charconv>
 #include <stdexcept>
 #include <string>
 
@@ -32,13 +33,24 @@ int comparemagnitudes(const std::vector<std::int8_t>& a,
   return 0;
 }
 
+// Number of decimal digits of `magnitude`; zero has one.
+unsigned long long decimallength(unsigned long long magnitude) {
+  unsigned long long length = 1;
+  for (; magnitude >= 10; magnitude /= 10) {
+    ++length;
+  }
+  return length;
+}
+
 // A digit as signed decimal text: one character at rest, more for values
 // set by hand outside 0 to 9.
 void appenddigit(std::string& text, std::int8_t digit) {
   if (digit >= 0 && digit <= 9) {
     text.push_back(static_cast<char>('0' + digit));
   } else {
-    text += std::to_string(digit);
+    char buffer[4];  // "-128" at the most
+    const auto converted = std::to_chars(buffer, buffer + sizeof buffer, int{digit});
+    text.append(buffer, converted.ptr);
   }
 }
 
@@ -67,15 +79,15 @@ fixedint::fixedint(unsigned long long size, long long value)
 void fixedint::construct(unsigned long long places) {
   setup();
   size = places;
-  log("New fixedint object!");
-  log("Resizing Digits to: " + std::to_string(places));
+  internal::logline("New fixedint object!");
+  internal::logline("Resizing Digits to: ", places);
   digits.resize(places);
-  log("Done.");
+  internal::logline("Done.");
   overflowthrows = false;
   hassign = true;
 }
 
-fixedint::~fixedint() { log("Deleted fixedint object."); }
+fixedint::~fixedint() { internal::logline("Deleted fixedint object."); }
 
 fixedint& fixedint::operator=(long long value) {
   const bool isnegative = value < 0;
@@ -83,16 +95,16 @@ fixedint& fixedint::operator=(long long value) {
   const unsigned long long magnitude =
       isnegative ? 0ULL - static_cast<unsigned long long>(value)
                  : static_cast<unsigned long long>(value);
-  const std::string text = std::to_string(magnitude);
-  if (text.size() > size) {
+  if (decimallength(magnitude) > size) {
     throw std::out_of_range("Input int bigger than size!");
   }
   if (hassign) {
     negative = isnegative;
   }
   digits.assign(size, 0);
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    digits[i] = static_cast<std::int8_t>(text[text.size() - 1 - i] - '0');
+  unsigned long long rest = magnitude;
+  for (std::size_t i = 0; rest != 0; ++i, rest /= 10) {
+    digits[i] = static_cast<std::int8_t>(rest % 10);
   }
   return *this;
 }
@@ -107,12 +119,12 @@ fixedint fixedint::getcopy() const {
 }
 
 void fixedint::resize(unsigned long long size) {
-  log("Resize requested in fixedint.");
-  log("Resizing Digits to: " + std::to_string(size));
+  internal::logline("Resize requested in fixedint.");
+  internal::logline("Resizing Digits to: ", size);
   // The count is stored only once the storage has it, so the two never differ.
   digits.resize(size);
   this->size = size;
-  log("Done.");
+  internal::logline("Done.");
 }
 
 // --- Digits and text ---------------------------------------------------------
