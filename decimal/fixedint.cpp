@@ -210,15 +210,20 @@ fixedint fixedint::operator+(fixedint other) {
 
 fixedint fixedint::addmagnitudes(const fixedint& other, fixedint& sum) {
   sum.negative = negative;
+  // Plain pointers: stores through int8_t may alias anything, so the vectors'
+  // buffers would be reloaded on every pass.
+  const std::int8_t* left = digits.data();
+  const std::int8_t* right = other.digits.data();
+  std::int8_t* out = sum.digits.data();
   std::int8_t carry = 0;
   for (unsigned long long p = 0; p < size; ++p) {
-    auto place = static_cast<std::int8_t>(digits[p] + other.digits[p] + carry);
+    auto place = static_cast<std::int8_t>(left[p] + right[p] + carry);
     carry = 0;
-    while (place > 9) {
-      place = static_cast<std::int8_t>(place - 10);
-      ++carry;
+    if (place > 9) {  // as many tens as leave 9 or less
+      carry = static_cast<std::int8_t>(place / 10);
+      place = static_cast<std::int8_t>(place - 10 * carry);
     }
-    sum.digits[p] = place;
+    out[p] = place;
   }
   if (carry > 0) {
     if (overflowthrows) {
@@ -244,15 +249,18 @@ fixedint fixedint::subtractmagnitudes(const fixedint& other) const {
     second = *this;
   }
   result.negative = first.negative;
+  const std::int8_t* left = first.digits.data();
+  const std::int8_t* right = second.digits.data();
+  std::int8_t* out = result.digits.data();
   std::int8_t borrow = 0;
   for (unsigned long long p = 0; p < size; ++p) {
-    auto place = static_cast<std::int8_t>(first.digits[p] - second.digits[p] - borrow);
+    auto place = static_cast<std::int8_t>(left[p] - right[p] - borrow);
     borrow = 0;
-    while (place < 0) {
-      place = static_cast<std::int8_t>(place + 10);
-      ++borrow;
+    if (place < 0) {  // as many tens as bring it to 0 or more
+      borrow = static_cast<std::int8_t>((9 - place) / 10);
+      place = static_cast<std::int8_t>(place + 10 * borrow);
     }
-    result.digits[p] = place;
+    out[p] = place;
   }
   if (borrow > 0) {
     throw std::underflow_error("Underflow occured.");
