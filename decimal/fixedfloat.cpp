@@ -1,6 +1,7 @@
 #include "decimal/fixedfloat"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <stdexcept>
 #include <string>
@@ -28,12 +29,41 @@ void shiftdown(fixedint& number, unsigned long long places) {
   }
 }
 
+// As `value = fixedint(places)`, but value takes the new zero's digits over
+// instead of copying them; the zero is made and deleted as before.
+void replacebyzero(fixedint& value, unsigned long long places) {
+  fixedint zero(places);
+  value.negative = zero.negative;
+  value.size = zero.size;
+  value.hassign = zero.hassign;
+  value.overflowthrows = zero.overflowthrows;
+  value.digits.swap(zero.digits);
+}
+
 std::size_t countdigits(long long magnitude) {
   std::size_t count = 0;
   for (; magnitude != 0; magnitude /= 10) {
     ++count;
   }
   return count;
+}
+
+// True when no digit is significant: what an empty getshorteneddigits()
+// says, without making the vector.
+bool allzero(const std::vector<std::int8_t>& digits) {
+  return std::all_of(digits.begin(), digits.end(), [](std::int8_t digit) { return digit == 0; });
+}
+
+// A digit as signed decimal text: one character at rest, more for values
+// set by hand outside 0 to 9.
+void appenddigit(std::string& text, std::int8_t digit) {
+  if (digit >= 0 && digit <= 9) {
+    text.push_back(static_cast<char>('0' + digit));
+  } else {
+    char buffer[4];  // "-128" at the most
+    const auto converted = std::to_chars(buffer, buffer + sizeof buffer, int{digit});
+    text.append(buffer, converted.ptr);
+  }
 }
 
 long long truncate(float x) { return static_cast<long long>(x); }
@@ -63,7 +93,7 @@ void fixedfloat::init(unsigned long long length) {
   internal::logline("Register size.");
   internal::logline("Init boolean properties.");
   internal::logline("Init digits.");
-  value = fixedint(length);
+  replacebyzero(value, length);
   this->length = length;
   hassign = true;
   negative = false;
@@ -152,8 +182,7 @@ fixedfloat& fixedfloat::operator=(float x) {
   // becomes a negative zero.
   scaled.negative = value.negative;
   value = value + scaled;
-  value.negative = x < 0 && std::any_of(value.digits.begin(), value.digits.end(),
-                                        [](std::int8_t digit) { return digit != 0; });
+  value.negative = x < 0 && !allzero(value.digits);
   updsign();
   return *this;
 }
@@ -172,18 +201,22 @@ std::string fixedfloat::asstring() const {
   text += '.';
 
   const fixedint fractionpart = getfractionpart();
-  const std::vector<std::int8_t> significant = fractionpart.getshorteneddigits();
-  if (significant.empty()) {
-    return text + "0";
+  const std::vector<std::int8_t>& fraction = fractionpart.digits;
+  std::size_t significant = fraction.size();  // places up to the highest non-zero
+  while (significant > 0 && fraction[significant - 1] == 0) {
+    --significant;
+  }
+  if (significant == 0) {
+    text += '0';
+    return text;
   }
   // The fraction places from the tenths down, stopping at the last non-zero.
   std::size_t lowest = 0;
-  while (significant[lowest] == 0) {
+  while (fraction[lowest] == 0) {
     ++lowest;
   }
   for (std::size_t place = length / 2; place > lowest; --place) {
-    const std::int8_t digit = place - 1 < significant.size() ? significant[place - 1] : std::int8_t{0};
-    text += std::to_string(digit);
+    appenddigit(text, place - 1 < significant ? fraction[place - 1] : std::int8_t{0});
   }
   return text;
 }

@@ -1,5 +1,6 @@
 #include "decimal/fixedint"
 
+#include <charconv>
 #include <stdexcept>
 #include <string>
 
@@ -32,13 +33,24 @@ int comparemagnitudes(const std::vector<std::int8_t>& a,
   return 0;
 }
 
+// Number of decimal digits of `magnitude`; zero has one.
+unsigned long long decimallength(unsigned long long magnitude) {
+  unsigned long long length = 1;
+  for (; magnitude >= 10; magnitude /= 10) {
+    ++length;
+  }
+  return length;
+}
+
 // A digit as signed decimal text: one character at rest, more for values
 // set by hand outside 0 to 9.
 void appenddigit(std::string& text, std::int8_t digit) {
   if (digit >= 0 && digit <= 9) {
     text.push_back(static_cast<char>('0' + digit));
   } else {
-    text += std::to_string(digit);
+    char buffer[4];  // "-128" at the most
+    const auto converted = std::to_chars(buffer, buffer + sizeof buffer, int{digit});
+    text.append(buffer, converted.ptr);
   }
 }
 
@@ -94,16 +106,16 @@ fixedint& fixedint::operator=(long long value) {
   const unsigned long long magnitude =
       isnegative ? 0ULL - static_cast<unsigned long long>(value)
                  : static_cast<unsigned long long>(value);
-  const std::string text = std::to_string(magnitude);
-  if (text.size() > size) {
+  if (decimallength(magnitude) > size) {
     throw std::out_of_range("Input int bigger than size!");
   }
   if (hassign) {
     negative = isnegative;
   }
   digits.assign(size, 0);
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    digits[i] = static_cast<std::int8_t>(text[text.size() - 1 - i] - '0');
+  unsigned long long rest = magnitude;
+  for (std::size_t i = 0; rest != 0; ++i, rest /= 10) {
+    digits[i] = static_cast<std::int8_t>(rest % 10);
   }
   return *this;
 }
@@ -209,15 +221,20 @@ fixedint fixedint::operator+(fixedint other) {
 
 fixedint fixedint::addmagnitudes(const fixedint& other, fixedint& sum) {
   sum.negative = negative;
+  // Plain pointers: stores through int8_t may alias anything, so the vectors'
+  // buffers would be reloaded on every pass.
+  const std::int8_t* left = digits.data();
+  const std::int8_t* right = other.digits.data();
+  std::int8_t* out = sum.digits.data();
   std::int8_t carry = 0;
   for (unsigned long long p = 0; p < size; ++p) {
-    auto place = static_cast<std::int8_t>(digits[p] + other.digits[p] + carry);
+    auto place = static_cast<std::int8_t>(left[p] + right[p] + carry);
     carry = 0;
-    while (place > 9) {
-      place = static_cast<std::int8_t>(place - 10);
-      ++carry;
+    if (place > 9) {  // as many tens as leave 9 or less
+      carry = static_cast<std::int8_t>(place / 10);
+      place = static_cast<std::int8_t>(place - 10 * carry);
     }
-    sum.digits[p] = place;
+    out[p] = place;
   }
   if (carry > 0) {
     if (overflowthrows) {
@@ -243,15 +260,18 @@ fixedint fixedint::subtractmagnitudes(const fixedint& other) const {
     second = *this;
   }
   result.negative = first.negative;
+  const std::int8_t* left = first.digits.data();
+  const std::int8_t* right = second.digits.data();
+  std::int8_t* out = result.digits.data();
   std::int8_t borrow = 0;
   for (unsigned long long p = 0; p < size; ++p) {
-    auto place = static_cast<std::int8_t>(first.digits[p] - second.digits[p] - borrow);
+    auto place = static_cast<std::int8_t>(left[p] - right[p] - borrow);
     borrow = 0;
-    while (place < 0) {
-      place = static_cast<std::int8_t>(place + 10);
-      ++borrow;
+    if (place < 0) {  // as many tens as bring it to 0 or more
+      borrow = static_cast<std::int8_t>((9 - place) / 10);
+      place = static_cast<std::int8_t>(place + 10 * borrow);
     }
-    result.digits[p] = place;
+    out[p] = place;
   }
   if (borrow > 0) {
     throw std::underflow_error("Underflow occured.");

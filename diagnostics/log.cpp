@@ -72,7 +72,7 @@ void markstate(std::ios_base::iostate state) noexcept {
 
 // Whether logstream takes a line, decided as an insertion's sentry decides:
 // the tied stream is flushed first, and a bad stream takes failbit as well.
-bool streamready() {
+bool streamreadyslowly() {
   if (logstream.good() && logstream.tie() != nullptr) {
     logstream.tie()->flush();
   }
@@ -83,6 +83,10 @@ bool streamready() {
     markstate(std::ios_base::failbit);
   }
   return false;
+}
+
+inline bool streamready() {
+  return (logstream.good() && logstream.tie() == nullptr) || streamreadyslowly();
 }
 
 // The buffer logstream writes to: its own string buffer, or one a program
@@ -151,25 +155,26 @@ void finishline(std::streambuf& buffer, bool written) {
   }
 }
 
-// Puts a composed line into logstream with one write. Like every way of
-// writing a line: a stream that is not good takes nothing, and nothing is
-// raised.
-void sendline(std::string_view whole) noexcept {
+// Puts the first `length` characters of `line`, a whole composed line, into
+// logstream with one write. Like every way of writing a line: a stream that
+// is not good takes nothing, and nothing is raised.
+inline void sendcomposed(std::size_t length) noexcept {
   try {
     if (streamready()) {
       std::streambuf& buffer = currentbuffer();
-      finishline(buffer, putline(buffer, {whole}));
+      finishline(buffer, putline(buffer, {std::string_view(line.text, length)}));
     }
   } catch (...) {
     markstate(std::ios_base::badbit);
   }
 }
 
-// Puts a line too long to compose into logstream piece by piece.
-void sendline(std::string_view start, std::string_view message, std::string_view number) noexcept {
+// Puts a line too long to compose in `line` into logstream piece by piece.
+void sendpieces(std::string_view message, std::string_view number) noexcept {
   try {
     if (streamready()) {
       std::streambuf& buffer = currentbuffer();
+      const std::string_view start(line.text, line.startlength);
       finishline(buffer, putline(buffer, {start, message, number, "\n"}));
     }
   } catch (...) {
@@ -177,29 +182,23 @@ void sendline(std::string_view start, std::string_view message, std::string_view
   }
 }
 
-// Logs `message` and `number` after the opening of `line`. A typical line is
-// composed in `line` and goes out in one write; a longer one piece by piece.
-void writeline(std::string_view message, std::string_view number) noexcept {
-  const std::size_t start = line.startlength;
-  const std::size_t length = start + message.size() + number.size() + 1;
-  if (length > sizeof line.text) {
-    sendline({line.text, start}, message, number);
+// Room left in `line` after its opening.
+inline std::size_t roomafterstart() { return sizeof line.text - line.startlength; }
+
+// Logs `message` after the opening of `line`, which is current. A typical
+// line is composed in `line` and goes out in one write.
+inline void writeline(std::string_view message) noexcept {
+  if (message.size() >= roomafterstart()) {
+    sendpieces(message, {});
     return;
   }
-  char* end = std::copy(message.begin(), message.end(), line.text + start);
-  end = std::copy(number.begin(), number.end(), end);
+  char* end = std::copy(message.begin(), message.end(), line.text + line.startlength);
   *end = '\n';
-  sendline({line.text, length});
+  sendcomposed(line.startlength + message.size() + 1);
 }
 
-// A line of the library's own, lost when the time has no ctime text.
-void logpieces(std::string_view message, std::string_view number) noexcept {
-  if (!startlinenow()) {
-    markstate(std::ios_base::badbit);
-    return;
-  }
-  writeline(message, number);
-}
+// A line lost because the time has no ctime text.
+void loseline() noexcept { markstate(std::ios_base::badbit); }
 
 }  // namespace
 
@@ -224,15 +223,39 @@ std::size_t formatctime(std::time_t when, char (&text)[ctimecapacity]) noexcept 
   return static_cast<std::size_t>(length);
 }
 
-void logline(std::string_view message) noexcept { logpieces(message, {}); }
-
-void logline(std::string_view text, unsigned long long number) noexcept {
-  char digits[20];  // the most an unsigned 64-bit number needs
-  const auto converted = std::to_chars(digits, digits + sizeof digits, number);
-  logpieces(text, {digits, static_cast<std::size_t>(converted.ptr - digits)});
+void logline(std::string_view message) noexcept {
+  if (!startlinenow()) {
+    loseline();
+    return;
+  }
+  writeline(message);
 }
 
-void logline(std::string_view text, std::string_view detail) noexcept { logpieces(text, detail); }
+void logline(std::string_view text, unsigned long long number) noexcept {
+  if (!startlinenow()) {
+    loseline();
+    return;
+  }
+  constexpr std::size_t numberroom = 20;  // the most an unsigned 64-bit number needs
+  if (text.size() + numberroom >= roomafterstart()) {
+    char digits[numberroom];
+    const auto converted = std::to_chars(digits, digits + numberroom, number);
+    sendpieces(text, {digits, static_cast<std::size_t>(converted.ptr - digits)});
+    return;
+  }
+  char* end = std::copy(text.begin(), text.end(), line.text + line.startlength);
+  end = std::to_chars(end, end + numberroom, number).ptr;
+  *end = '\n';
+  sendcomposed(static_cast<std::size_t>(end + 1 - line.text));
+}
+
+void logline(std::string_view text, std::string_view detail) noexcept {
+  if (!startlinenow()) {
+    loseline();
+    return;
+  }
+  sendpieces(text, detail);
+}
 
 }  // namespace internal
 
@@ -240,7 +263,7 @@ void log(std::string message) {
   if (!startlinenow()) {
     throw std::logic_error("time cannot be written in ctime layout");
   }
-  writeline(message, {});
+  writeline(message);
 }
 
 void setup() {

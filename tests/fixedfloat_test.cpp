@@ -1,6 +1,7 @@
 // fixedfloat construction, parts, assignment from fixedint, text and addition.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -184,6 +185,23 @@ TEST(FixedfloatText, TakesTheSignFromItsOwnFlag) {
   f.negative = true;
   f.value.negative = false;
   EXPECT_EQ(f.asstring(), "-3.0");
+}
+
+TEST(FixedfloatText, WritesHandSetDigitsInSignedDecimal) {
+  struct Case {
+    unsigned long long length;
+    std::vector<std::int8_t> digits;
+    bool negative;
+    std::string text;
+  };
+  for (const Case& c : {Case{4, {0, -7, 11, 0}, false, "11.-7"},
+                        Case{6, {0, 0, 127, 0, 0, 0}, true, "-0.127"},
+                        Case{4, {5, -2, 0, 0}, false, "0.-25"}}) {
+    fixedfloat f(c.length);
+    f.value.digits = c.digits;
+    f.negative = c.negative;
+    EXPECT_EQ(f.asstring(), c.text);
+  }
 }
 
 TEST(FixedfloatAddition, AddsScaledValuesAndLogsBetweenItsOwnLines) {

@@ -196,6 +196,42 @@ TEST(FixedintAddition, CarryOfExactlyNineIsStoredNotRefused) {
   EXPECT_EQ(a.digits, std::vector<std::int8_t>{9});
 }
 
+// Digits set by hand outside 0 to 9 carry or borrow as many tens as the
+// place holds, and a sum past 127 wraps in the 8-bit digit.
+TEST(FixedintAddition, HandSetDigitsCarryAndBorrowWholeTens) {
+  using Digits = std::vector<std::int8_t>;
+  struct Case {
+    Digits a;
+    bool anegative;
+    Digits b;
+    bool bnegative;
+    Digits sum;  // empty: std::underflow_error
+  };
+  const Case cases[] = {
+      {{25, 0, 0}, false, {0, 0, 0}, false, {5, 2, 0}},
+      {{9, 9, 0}, false, {12, 0, 0}, false, {1, 1, 1}},
+      {{100, 0, 0}, false, {100, 0, 0}, false, {-56, 0, 0}},
+      {{-7, 0, 0}, true, {3, 0, 0}, true, {-4, 0, 0}},
+      {{3, 5, 0}, false, {40, 0, 0}, true, {3, 1, 0}},
+      {{0, 0, 1}, false, {-25, 0, 0}, true, {25, 0, 1}},
+      {{0, 5, 9}, false, {127, 0, 0}, true, {3, 2, 8}},
+      {{120, 0, 0}, true, {0, 0, 0}, false, {}},
+  };
+  for (const Case& c : cases) {
+    fixedint a(3);
+    a.digits = c.a;
+    a.negative = c.anegative;
+    fixedint b(3);
+    b.digits = c.b;
+    b.negative = c.bnegative;
+    if (c.sum.empty()) {
+      EXPECT_THROW(a + b, std::underflow_error);
+    } else {
+      EXPECT_EQ((a + b).digits, c.sum) << int{c.a[0]} << " + " << int{c.b[0]};
+    }
+  }
+}
+
 TEST(FixedintAddition, ZeroPlacesGiveAnEmptyResult) {
   fixedint a(0);
   const fixedint sum = a + fixedint(0);
