@@ -127,7 +127,7 @@ struct stringbufend : std::stringbuf {
 // Puts `pieces` into `buffer` as one line. A line that does not go in whole
 // (the string buffer could not grow) is taken back out of logstream's own
 // buffer, so the log holds only whole lines.
-bool putline(std::streambuf& buffer, std::initializer_list<std::string_view> pieces) noexcept {
+inline bool putline(std::streambuf& buffer, std::initializer_list<std::string_view> pieces) noexcept {
   const bool own = &buffer == logstream.rdbuf();
   const std::ptrdiff_t start = own ? stringbufend::offset(*logstream.rdbuf()) : 0;
   bool written = true;
