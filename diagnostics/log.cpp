@@ -127,7 +127,8 @@ struct stringbufend : std::stringbuf {
 // Puts `pieces` into `buffer` as one line. A line that does not go in whole
 // (the string buffer could not grow) is taken back out of logstream's own
 // buffer, so the log holds only whole lines.
-inline bool putline(std::streambuf& buffer, std::initializer_list<std::string_view> pieces) noexcept {
+inline bool putline(std::streambuf& buffer,
+                    std::initializer_list<std::string_view> pieces) noexcept {
   const bool own = &buffer == logstream.rdbuf();
   const std::ptrdiff_t start = own ? stringbufend::offset(*logstream.rdbuf()) : 0;
   bool written = true;
@@ -338,7 +339,7 @@ void finishreport(const char* type, const char* what) noexcept {
   try {
     std::stringbuf& text = *logstream.rdbuf();
     text.pubseekpos(0, std::ios_base::in);
-    if (text.sgetc() != std::char_traits<char>::eof()) {
+    if (text.sgetc() != std::char_traits<char>::eof()) {  // an empty one writes nothing
       *reportfile << &text;
     }
     reportfile->close();
@@ -347,13 +348,11 @@ void finishreport(const char* type, const char* what) noexcept {
   }
 }
 
-[[noreturn]] void abortprocess() noexcept { std::abort(); }
-
 // Gives the process to the handler saved at set-up, which ends it.
 void handover() {
   stage = reportstage::handedover;
   if (oldtermfunc == nullptr) {
-    abortprocess();
+    std::abort();
   }
   oldtermfunc();
 }
@@ -384,7 +383,7 @@ void logdumper() {
     case reportstage::finishing:
       break;  // the file could not be finished; hand over all the same
     case reportstage::handedover:
-      abortprocess();  // the saved handler came back here
+      std::abort();  // the saved handler came back here
   }
   handover();
 }
