@@ -24,6 +24,12 @@ std::string outofrange(unsigned long long index) {
   return "Out of range while running multiplication! Index: " + std::to_string(index);
 }
 
+std::string show(const Digits& digits) {
+  std::string text;
+  for (const std::int8_t digit : digits) text += std::to_string(digit) + ",";
+  return text;
+}
+
 std::size_t significant(const Digits& digits) {
   std::size_t length = digits.size();
   while (length > 0 && digits[length - 1] == 0) --length;
@@ -50,17 +56,12 @@ std::string reference(const Digits& a, const Digits& b) {
       product[lb + i] = static_cast<std::int8_t>(product[lb + i] + carry);
     }
   }
-  std::string text;
-  for (const std::int8_t digit : product) text += std::to_string(digit) + ",";
-  return text;
+  return show(product);
 }
 
 std::string outcome(const fixedint& a, const fixedint& b) {
   try {
-    const fixedint product = a * b;
-    std::string text;
-    for (const std::int8_t digit : product.digits) text += std::to_string(digit) + ",";
-    return text;
+    return show((a * b).digits);
   } catch (const std::out_of_range& error) {
     return error.what();
   }
