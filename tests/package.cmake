@@ -1,25 +1,54 @@
-# Installs the library and builds a consumer project against it.
-# VELDRAN_INSTALL is declared after the tests directory is added; it is ON
-# unless set otherwise.
-if(DEFINED VELDRAN_INSTALL AND NOT VELDRAN_INSTALL)
+# Consumers of the library, each a project of its own that is configured,
+# built and run from a CTest case: against an install, against this build
+# directory, through pkg-config, and with this tree as a subproject.
+
+# Settings every consumer takes over from this build.
+set(veldran_consumer_args
+  "-DCONSUMER_DIR=${CMAKE_CURRENT_SOURCE_DIR}/consumer"
+  "-DVERSION=${PROJECT_VERSION}"
+  "-DBUILD_DIR=${PROJECT_BINARY_DIR}"
+  "-DCONFIG=$<CONFIG>"
+  "-DLIBDIR=${CMAKE_INSTALL_LIBDIR}"
+  "-DSHARED=${BUILD_SHARED_LIBS}"
+  "-DSOURCE_DIR=${PROJECT_SOURCE_DIR}"
+  "-DGENERATOR=${CMAKE_GENERATOR}"
+  "-DCXX_COMPILER=${CMAKE_CXX_COMPILER}"
+  "-DCXX_STANDARD=${CMAKE_CXX_STANDARD}"
+  "-DSANITIZERS=${VELDRAN_SANITIZERS}"
+  "-DCTEST_COMMAND=${CMAKE_CTEST_COMMAND}"
+)
+
+# veldran_consumer_test(<name> <mode> [script arguments...])
+function(veldran_consumer_test name mode)
+  add_test(NAME ${name}
+    COMMAND ${CMAKE_COMMAND} ${veldran_consumer_args} "-DMODE=${mode}"
+            "-DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/package/${mode}" ${ARGN}
+            -P ${CMAKE_CURRENT_SOURCE_DIR}/consumer/run_consumer.cmake)
+  # Each needs the library built first.
+  set_tests_properties(${name} PROPERTIES REQUIRED_FILES "$<TARGET_FILE:veldran>" TIMEOUT 300)
+endfunction()
+
+veldran_consumer_test(Package.ConsumerBuildsAgainstTheBuildTree buildtree)
+veldran_consumer_test(Package.SubdirectoryConsumerBuildsAndInstallsNoneOfVeldran subdirectory)
+veldran_consumer_test(Package.FetchContentConsumerBuildsFromALocalTree fetchcontent)
+
+# The installed package; the scratch prefixes would not hold absolute dirs.
+if(NOT VELDRAN_INSTALL)
+  return()
+endif()
+if(IS_ABSOLUTE "${CMAKE_INSTALL_LIBDIR}" OR IS_ABSOLUTE "${CMAKE_INSTALL_INCLUDEDIR}")
+  message(STATUS "Absolute install directories: the install tests are not registered")
   return()
 endif()
 
-add_test(NAME Package.ConsumerBuildsAndRunsAgainstInstalledLibrary
-  COMMAND ${CMAKE_COMMAND}
-    "-DBUILD_DIR=${PROJECT_BINARY_DIR}"
-    "-DCONFIG=$<CONFIG>"
-    "-DCONSUMER_DIR=${CMAKE_CURRENT_SOURCE_DIR}/consumer"
-    "-DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/package"
-    "-DGENERATOR=${CMAKE_GENERATOR}"
-    "-DCXX_COMPILER=${CMAKE_CXX_COMPILER}"
-    "-DCXX_STANDARD=${CMAKE_CXX_STANDARD}"
-    "-DSANITIZERS=${VELDRAN_SANITIZERS}"
-    "-DCTEST_COMMAND=${CMAKE_CTEST_COMMAND}"
-    -P ${CMAKE_CURRENT_SOURCE_DIR}/consumer/run_against_install.cmake
-)
-# Installs what the build made, so it runs only once the library exists.
+veldran_consumer_test(Package.ConsumerBuildsAndRunsAgainstInstalledLibrary install)
 set_tests_properties(Package.ConsumerBuildsAndRunsAgainstInstalledLibrary PROPERTIES
-  REQUIRED_FILES "$<TARGET_FILE:veldran>"
-  TIMEOUT 300
-)
+  FIXTURES_SETUP veldran_installed)
+
+find_program(VELDRAN_PKG_CONFIG pkg-config)
+veldran_consumer_test(Package.PkgConfigConsumerCompilesAgainstInstalledLibrary pkgconfig
+  "-DPKG_CONFIG=${VELDRAN_PKG_CONFIG}"
+  "-DPREFIX=${CMAKE_CURRENT_BINARY_DIR}/package/install/prefix")
+set_tests_properties(Package.PkgConfigConsumerCompilesAgainstInstalledLibrary PROPERTIES
+  FIXTURES_REQUIRED veldran_installed
+  SKIP_REGULAR_EXPRESSION "SKIPPED: pkg-config not found")

@@ -1,0 +1,102 @@
+// fixedfloat comparison and the std::hash specialisations, which must agree
+// with ==. None of these makes a number object, so none writes a log line.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <vector>
+
+#include "decimal/fixedfloat"
+#include "decimal/fixedint"
+
+namespace VELDRAN {
+
+namespace {
+
+// Number of places up to and including the highest non-zero digit.
+std::size_t significantlength(const std::vector<std::int8_t>& digits) {
+  std::size_t length = digits.size();
+  while (length > 0 && digits[length - 1] == 0) {
+    --length;
+  }
+  return length;
+}
+
+// Orders two magnitudes by their significant digits: <0, 0 or >0.
+int comparemagnitudes(const std::vector<std::int8_t>& a, const std::vector<std::int8_t>& b) {
+  const std::size_t la = significantlength(a);
+  const std::size_t lb = significantlength(b);
+  if (la != lb) {
+    return la < lb ? -1 : 1;
+  }
+  for (std::size_t i = la; i > 0; --i) {
+    if (a[i - 1] != b[i - 1]) {
+      return a[i - 1] < b[i - 1] ? -1 : 1;
+    }
+  }
+  return 0;
+}
+
+// Orders two records as fixedint's operator> does: sign first, then
+// magnitude, the larger magnitude being the smaller number among negatives.
+int compare(const fixedint& a, const fixedint& b) {
+  if (a.negative != b.negative) {
+    return a.negative ? -1 : 1;
+  }
+  const int order = comparemagnitudes(a.digits, b.digits);
+  return a.negative ? -order : order;
+}
+
+// Numbers are compared only at the same length, as they are added.
+void checklengths(const fixedfloat& a, const fixedfloat& b) {
+  if (a.length != b.length) {
+    throw std::length_error("Size is not equal!");
+  }
+}
+
+int compare(const fixedfloat& a, const fixedfloat& b) {
+  checklengths(a, b);
+  return compare(a.value, b.value);
+}
+
+}  // namespace
+
+// --- fixedfloat comparison ---------------------------------------------------
+
+bool fixedfloat::operator==(const fixedfloat& other) const {
+  checklengths(*this, other);
+  // Whole vectors, as fixedint compares them and as the hash reads them.
+  return value.digits == other.value.digits && value.negative == other.value.negative;
+}
+
+bool fixedfloat::operator!=(const fixedfloat& other) const { return !(*this == other); }
+
+bool fixedfloat::operator<(const fixedfloat& other) const { return compare(*this, other) < 0; }
+
+bool fixedfloat::operator>(const fixedfloat& other) const { return compare(*this, other) > 0; }
+
+bool fixedfloat::operator<=(const fixedfloat& other) const { return compare(*this, other) <= 0; }
+
+bool fixedfloat::operator>=(const fixedfloat& other) const { return compare(*this, other) >= 0; }
+
+}  // namespace VELDRAN
+
+// --- Hashing -----------------------------------------------------------------
+
+// 64-bit FNV-1a over every digit place, then the sign. Each step is a
+// bijection of the running value, so records differing only in sign, such
+// as a zero and a negative zero, never collide.
+std::size_t std::hash<VELDRAN::fixedint>::operator()(const VELDRAN::fixedint& x) const noexcept {
+  constexpr std::uint64_t prime = 1099511628211ULL;
+  std::uint64_t hash = 14695981039346656037ULL;
+  for (const std::int8_t digit : x.digits) {
+    hash = (hash ^ static_cast<std::uint8_t>(digit)) * prime;
+  }
+  hash = (hash ^ (x.negative ? 1U : 0U)) * prime;
+  return static_cast<std::size_t>(hash);
+}
+
+std::size_t std::hash<VELDRAN::fixedfloat>::operator()(
+    const VELDRAN::fixedfloat& x) const noexcept {
+  return std::hash<VELDRAN::fixedint>()(x.value);
+}
