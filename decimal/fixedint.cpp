@@ -92,6 +92,9 @@ fixedint::~fixedint() { internal::logline("Deleted fixedint object."); }
 // The digits first: should their storage fail, no field has changed yet,
 // so `size` never differs from the number of digits.
 fixedint& fixedint::operator=(const fixedint& other) {
+  if (this == &other) {
+    return *this;
+  }
   digits = other.digits;
   negative = other.negative;
   size = other.size;

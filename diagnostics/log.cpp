@@ -1,6 +1,9 @@
 #include "diagnostics/log"
 
+#include <time.h>  // localtime_r
+
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <climits>
 #include <cstdio>
@@ -8,7 +11,6 @@
 #include <fstream>
 #include <initializer_list>
 #include <stdexcept>
-#include <time.h>  // localtime_r
 #include <typeinfo>
 
 namespace VELDRAN {
@@ -163,7 +165,8 @@ inline void sendcomposed(std::size_t length) noexcept {
   try {
     if (streamready()) {
       std::streambuf& buffer = currentbuffer();
-      finishline(buffer, putline(buffer, {std::string_view(line.text, length)}));
+      finishline(buffer,
+                 putline(buffer, {std::string_view(static_cast<const char*>(line.text), length)}));
     }
   } catch (...) {
     markstate(std::ios_base::badbit);
@@ -175,7 +178,7 @@ void sendpieces(std::string_view message, std::string_view number) noexcept {
   try {
     if (streamready()) {
       std::streambuf& buffer = currentbuffer();
-      const std::string_view start(line.text, line.startlength);
+      const std::string_view start(static_cast<const char*>(line.text), line.startlength);
       finishline(buffer, putline(buffer, {start, message, number, "\n"}));
     }
   } catch (...) {
@@ -215,9 +218,8 @@ std::size_t formatctime(std::time_t when, char (&text)[ctimecapacity]) noexcept 
   static constexpr char monthnames[12][4] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
   const int length = std::snprintf(text, ctimecapacity, "%.3s %.3s%3d %.2d:%.2d:%.2d %d\n",
-                                   daynames[local.tm_wday], monthnames[local.tm_mon],
-                                   local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
-                                   local.tm_year + 1900);
+                                   daynames[local.tm_wday], monthnames[local.tm_mon], local.tm_mday,
+                                   local.tm_hour, local.tm_min, local.tm_sec, local.tm_year + 1900);
   if (length <= 0 || static_cast<std::size_t>(length) >= ctimecapacity) {
     return 0;
   }
@@ -292,14 +294,14 @@ reportstage stage = reportstage::notstarted;
 // nothing; a file that does not open leaves the stream failed, and every
 // later write to it does nothing.
 std::ofstream* reportfile = nullptr;
-char reportbuffer[BUFSIZ];
+std::array<char, BUFSIZ> reportbuffer;
 
 // The pending exception's type name, once it is known.
 const char* pendingtype = nullptr;
 
 void openreportfile(std::ofstream& file) noexcept {
   try {
-    file.rdbuf()->pubsetbuf(reportbuffer, sizeof reportbuffer);
+    file.rdbuf()->pubsetbuf(reportbuffer.data(), reportbuffer.size());
     file.open("logs/veldran.log", std::ios_base::out);
   } catch (...) {
     // Not opened: the report still goes on, and nothing is written.
