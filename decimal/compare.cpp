@@ -7,35 +7,14 @@
 #include <vector>
 
 #include "decimal/fixedfloat"
+#include "decimal/digits.h"
 #include "decimal/fixedint"
 
 namespace VELDRAN {
 
+using internal::comparemagnitudes;
+
 namespace {
-
-// Number of places up to and including the highest non-zero digit.
-std::size_t significantlength(const std::vector<std::int8_t>& digits) {
-  std::size_t length = digits.size();
-  while (length > 0 && digits[length - 1] == 0) {
-    --length;
-  }
-  return length;
-}
-
-// Orders two magnitudes by their significant digits: <0, 0 or >0.
-int comparemagnitudes(const std::vector<std::int8_t>& a, const std::vector<std::int8_t>& b) {
-  const std::size_t la = significantlength(a);
-  const std::size_t lb = significantlength(b);
-  if (la != lb) {
-    return la < lb ? -1 : 1;
-  }
-  for (std::size_t i = la; i > 0; --i) {
-    if (a[i - 1] != b[i - 1]) {
-      return a[i - 1] < b[i - 1] ? -1 : 1;
-    }
-  }
-  return 0;
-}
 
 // Orders two records as fixedint's operator> does: sign first, then
 // magnitude, the larger magnitude being the smaller number among negatives.

@@ -1,12 +1,16 @@
 #include "decimal/fixedfloat"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <stdexcept>
 #include <string>
 
+#include "decimal/digits.h"
+
 namespace VELDRAN {
+
+using internal::appenddigit;
+using internal::significantlength;
 
 namespace {
 
@@ -46,24 +50,6 @@ std::size_t countdigits(long long magnitude) {
     ++count;
   }
   return count;
-}
-
-// True when no digit is significant: what an empty getshorteneddigits()
-// says, without making the vector.
-bool allzero(const std::vector<std::int8_t>& digits) {
-  return std::all_of(digits.begin(), digits.end(), [](std::int8_t digit) { return digit == 0; });
-}
-
-// A digit as signed decimal text: one character at rest, more for values
-// set by hand outside 0 to 9.
-void appenddigit(std::string& text, std::int8_t digit) {
-  if (digit >= 0 && digit <= 9) {
-    text.push_back(static_cast<char>('0' + digit));
-  } else {
-    char buffer[4];  // "-128" at the most
-    const auto converted = std::to_chars(buffer, buffer + sizeof buffer, int{digit});
-    text.append(buffer, converted.ptr);
-  }
 }
 
 long long truncate(float x) { return static_cast<long long>(x); }
@@ -182,7 +168,7 @@ fixedfloat& fixedfloat::operator=(float x) {
   // becomes a negative zero.
   scaled.negative = value.negative;
   value = value + scaled;
-  value.negative = x < 0 && !allzero(value.digits);
+  value.negative = x < 0 && significantlength(value.digits) != 0;
   updsign();
   return *this;
 }
@@ -202,10 +188,7 @@ std::string fixedfloat::asstring() const {
 
   const fixedint fractionpart = getfractionpart();
   const std::vector<std::int8_t>& fraction = fractionpart.digits;
-  std::size_t significant = fraction.size();  // places up to the highest non-zero
-  while (significant > 0 && fraction[significant - 1] == 0) {
-    --significant;
-  }
+  const std::size_t significant = significantlength(fraction);
   if (significant == 0) {
     text += '0';
     return text;

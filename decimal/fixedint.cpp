@@ -1,37 +1,17 @@
 #include "decimal/fixedint"
 
-#include <charconv>
 #include <stdexcept>
 #include <string>
 
+#include "decimal/digits.h"
+
 namespace VELDRAN {
 
+using internal::appenddigit;
+using internal::comparemagnitudes;
+using internal::significantlength;
+
 namespace {
-
-// Number of places up to and including the highest non-zero digit.
-std::size_t significantlength(const std::vector<std::int8_t>& digits) {
-  std::size_t length = digits.size();
-  while (length > 0 && digits[length - 1] == 0) {
-    --length;
-  }
-  return length;
-}
-
-// Orders two magnitudes by their significant digits: <0, 0 or >0.
-int comparemagnitudes(const std::vector<std::int8_t>& a,
-                      const std::vector<std::int8_t>& b) {
-  const std::size_t la = significantlength(a);
-  const std::size_t lb = significantlength(b);
-  if (la != lb) {
-    return la < lb ? -1 : 1;
-  }
-  for (std::size_t i = la; i > 0; --i) {
-    if (a[i - 1] != b[i - 1]) {
-      return a[i - 1] < b[i - 1] ? -1 : 1;
-    }
-  }
-  return 0;
-}
 
 // Number of decimal digits of `magnitude`; zero has one.
 unsigned long long decimallength(unsigned long long magnitude) {
@@ -40,18 +20,6 @@ unsigned long long decimallength(unsigned long long magnitude) {
     ++length;
   }
   return length;
-}
-
-// A digit as signed decimal text: one character at rest, more for values
-// set by hand outside 0 to 9.
-void appenddigit(std::string& text, std::int8_t digit) {
-  if (digit >= 0 && digit <= 9) {
-    text.push_back(static_cast<char>('0' + digit));
-  } else {
-    char buffer[4];  // "-128" at the most
-    const auto converted = std::to_chars(buffer, buffer + sizeof buffer, int{digit});
-    text.append(buffer, converted.ptr);
-  }
 }
 
 std::out_of_range multiplicationoutofrange(unsigned long long index) {
@@ -330,6 +298,7 @@ std::size_t limbcount(std::size_t digitcount) {
 // on the stack, so the multiplication allocates nothing beyond its result.
 class kernelscratch {
  public:
+  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-member-init): see local_
   explicit kernelscratch(std::size_t words) {
     if (words > kLocalWords) {
       heap_.resize(words);
@@ -339,6 +308,7 @@ class kernelscratch {
 
  private:
   static constexpr std::size_t kLocalWords = 512;
+  // Left uninitialised: the kernel writes every word before it reads it.
   std::uint64_t local_[kLocalWords];
   std::vector<std::uint64_t> heap_;
 };
