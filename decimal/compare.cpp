@@ -6,8 +6,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "decimal/fixedfloat"
 #include "decimal/digits.h"
+#include "decimal/fixedfloat"
 #include "decimal/fixedint"
 
 namespace VELDRAN {

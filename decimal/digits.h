@@ -19,8 +19,7 @@ inline std::size_t significantlength(const std::vector<std::int8_t>& digits) {
 }
 
 // Orders two magnitudes by their significant digits: <0, 0 or >0.
-inline int comparemagnitudes(const std::vector<std::int8_t>& a,
-                             const std::vector<std::int8_t>& b) {
+inline int comparemagnitudes(const std::vector<std::int8_t>& a, const std::vector<std::int8_t>& b) {
   const std::size_t la = significantlength(a);
   const std::size_t lb = significantlength(b);
   if (la != lb) {

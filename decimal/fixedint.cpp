@@ -74,9 +74,8 @@ fixedint& fixedint::operator=(const fixedint& other) {
 fixedint& fixedint::operator=(long long value) {
   const bool isnegative = value < 0;
   // Negated in unsigned arithmetic, so the most negative value has one too.
-  const unsigned long long magnitude =
-      isnegative ? 0ULL - static_cast<unsigned long long>(value)
-                 : static_cast<unsigned long long>(value);
+  const unsigned long long magnitude = isnegative ? 0ULL - static_cast<unsigned long long>(value)
+                                                  : static_cast<unsigned long long>(value);
   if (decimallength(magnitude) > size) {
     throw std::out_of_range("Input int bigger than size!");
   }
@@ -256,9 +255,8 @@ namespace {
 
 // The schoolbook loop in base ten, one place sum per digit pair. It is the
 // path for digits set by hand, whose carries and indices it defines.
-void multiplydigitbydigit(const std::int8_t* left, unsigned long long la,
-                          const std::int8_t* right, unsigned long long lb,
-                          std::int8_t* product, unsigned long long places) {
+void multiplydigitbydigit(const std::int8_t* left, unsigned long long la, const std::int8_t* right,
+                          unsigned long long lb, std::int8_t* product, unsigned long long places) {
   for (unsigned long long i = 0; i < la; ++i) {
     // The row's columns reach place i + lb - 1; the first one past the top
     // is always place `places`.
@@ -494,8 +492,8 @@ fixedint fixedint::operator*(fixedint other) const {
   std::int8_t* product = result.digits.data();
 
   if (!multiplyatrest(left, right, product, size)) {
-    multiplydigitbydigit(left, significantlength(digits), right,
-                         significantlength(other.digits), product, size);
+    multiplydigitbydigit(left, significantlength(digits), right, significantlength(other.digits),
+                         product, size);
   }
 
   if (hassign) {

@@ -46,10 +46,14 @@ std::pair<Outcome, std::string> assign(fixedfloat& f, float x) {
 
 std::string expectedwhat(Outcome outcome) {
   switch (outcome) {
-    case Outcome::kLengthError: return kTooBig;
-    case Outcome::kOutOfRange: return "Input int bigger than size!";
-    case Outcome::kDomainError: return "Float is not finite!";
-    case Outcome::kStored: break;
+    case Outcome::kLengthError:
+      return kTooBig;
+    case Outcome::kOutOfRange:
+      return "Input int bigger than size!";
+    case Outcome::kDomainError:
+      return "Float is not finite!";
+    case Outcome::kStored:
+      break;
   }
   return "";
 }
@@ -152,8 +156,8 @@ TEST(FixedfloatFromFloat, RefusesValuesWithoutAFittingIntegerPartAndKeepsOldValu
 TEST(FixedfloatFromFloat, LogsTheIntegerPartsScalingThenTheFractionsAddition) {
   using Lines = std::vector<std::string>;
   const auto created = [](unsigned long long places, Lines& into) {
-    into.insert(into.end(), {"New fixedint object!",
-                             "Resizing Digits to: " + std::to_string(places), "Done."});
+    into.insert(into.end(),
+                {"New fixedint object!", "Resizing Digits to: " + std::to_string(places), "Done."});
   };
   const std::string deleted = "Deleted fixedint object.";
 
@@ -170,13 +174,13 @@ TEST(FixedfloatFromFloat, LogsTheIntegerPartsScalingThenTheFractionsAddition) {
     created(8, expected);  // the product
     expected.insert(expected.end(), {deleted, deleted});
   }
-  expected.push_back(deleted);  // the integer part
-  created(8, expected);         // the fraction digits, 123
-  created(8, expected);         // the working sum of the addition
-  expected.insert(expected.end(), {deleted,      // the working sum
-                                   deleted,      // the sum
-                                   deleted,      // the copy of the fraction digits
-                                   deleted});    // the fraction digits
+  expected.push_back(deleted);                 // the integer part
+  created(8, expected);                        // the fraction digits, 123
+  created(8, expected);                        // the working sum of the addition
+  expected.insert(expected.end(), {deleted,    // the working sum
+                                   deleted,    // the sum
+                                   deleted,    // the copy of the fraction digits
+                                   deleted});  // the fraction digits
   EXPECT_EQ(capture.messages(), expected);
 }
 

@@ -1,4 +1,6 @@
 // fixedfloat construction, parts, assignment from fixedint, text and addition.
+#include "decimal/fixedfloat"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -6,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "decimal/fixedfloat"
 #include "support/exceptions.h"
 #include "support/log_capture.h"
 
@@ -30,9 +31,9 @@ const std::string kDeleted = "Deleted fixedint object.";
 
 // What fixedfloat(8) logs once the module is set up.
 Lines createdfloat8() {
-  return created(0) + Lines{"Creating new fixedfloat object!",
-                            "Init called on fixedfloat with length: 8", "Register size.",
-                            "Init boolean properties.", "Init digits."} +
+  return created(0) +
+         Lines{"Creating new fixedfloat object!", "Init called on fixedfloat with length: 8",
+               "Register size.", "Init boolean properties.", "Init digits."} +
          created(8) + Lines{kDeleted, "Done."};
 }
 
@@ -194,9 +195,9 @@ TEST(FixedfloatText, WritesHandSetDigitsInSignedDecimal) {
     bool negative;
     std::string text;
   };
-  for (const Case& c : {Case{4, {0, -7, 11, 0}, false, "11.-7"},
-                        Case{6, {0, 0, 127, 0, 0, 0}, true, "-0.127"},
-                        Case{4, {5, -2, 0, 0}, false, "0.-25"}}) {
+  for (const Case& c :
+       {Case{4, {0, -7, 11, 0}, false, "11.-7"}, Case{6, {0, 0, 127, 0, 0, 0}, true, "-0.127"},
+        Case{4, {5, -2, 0, 0}, false, "0.-25"}}) {
     fixedfloat f(c.length);
     f.value.digits = c.digits;
     f.negative = c.negative;
@@ -210,9 +211,9 @@ TEST(FixedfloatAddition, AddsScaledValuesAndLogsBetweenItsOwnLines) {
   veldran_test::LogCapture capture;
   const fixedfloat sum = left + right;
   const Lines expected =
-      Lines{"Addition operation in fixedfloat."} + createdfloat8() +
-      created(8) + Lines{kDeleted} +              // the working sum inside fixedint addition
-      Lines{kDeleted, kDeleted, "Done."} +        // the sum and the copy of right's value
+      Lines{"Addition operation in fixedfloat."} + createdfloat8() + created(8) +
+      Lines{kDeleted} +                                // the working sum inside fixedint addition
+      Lines{kDeleted, kDeleted, "Done."} +             // the sum and the copy of right's value
       Lines{"Deleting fixedfloat object!", kDeleted};  // the argument
   EXPECT_EQ(capture.messages(), expected);
   EXPECT_EQ(sum.value.asstring(), "790230");
@@ -228,8 +229,8 @@ TEST(FixedfloatAddition, RefusesDifferentLengthsBeforeMakingAnything) {
   veldran_test::LogCapture capture;
   EXPECT_EQ(whatof<std::length_error>([&] { (void)(eight + ten); }), "Size is not equal!");
   // After the operation's one line, only the argument's copy is destroyed.
-  EXPECT_EQ(capture.messages(), (Lines{"Addition operation in fixedfloat.",
-                                       "Deleting fixedfloat object!", kDeleted}));
+  EXPECT_EQ(capture.messages(),
+            (Lines{"Addition operation in fixedfloat.", "Deleting fixedfloat object!", kDeleted}));
 }
 
 TEST(FixedfloatAddition, SumOfNegativesIsNegative) {

@@ -131,8 +131,8 @@ TEST(FixedintMultiplication, ProductsThatFitExactlyOrNeedOnePlaceMore) {
   for (const std::size_t places : {2, 7, 8, 9, 16, 17, 64, 100, 512, 1024, 1025}) {
     SCOPED_TRACE(std::to_string(places) + " places");
     const std::size_t k = places / 2;  // digits of the left operand
-    const Lines created = {"New fixedint object!",
-                           "Resizing Digits to: " + std::to_string(places), "Done."};
+    const Lines created = {"New fixedint object!", "Resizing Digits to: " + std::to_string(places),
+                           "Done."};
     const Lines deleted = {"Deleted fixedint object."};
     {
       // (10^k - 1)(10^(places-k) - 1) has exactly `places` digits.
@@ -141,8 +141,8 @@ TEST(FixedintMultiplication, ProductsThatFitExactlyOrNeedOnePlaceMore) {
       veldran_test::LogCapture capture;
       const fixedint product = a * b;
       EXPECT_EQ(product.asstring(), std::string(k - 1, '9') + "8" +
-                                        std::string(places - 2 * k, '9') +
-                                        std::string(k - 1, '0') + "1");
+                                        std::string(places - 2 * k, '9') + std::string(k - 1, '0') +
+                                        "1");
       Lines expected = created;
       expected.push_back(deleted[0]);  // the argument copy
       EXPECT_EQ(capture.messages(), expected);

@@ -276,7 +276,7 @@ TEST(LogLine, LinesInDifferentSecondsCarryTheirOwnStamps) {
 
 TEST(LogLine, CtimeTextIsStdCtimeTextForAnyYear) {
   const std::time_t cases[] = {
-      0,           -1,           951782400,    1700000000,   2147483647,     2147483648,
+      0,           -1,           951782400,    1700000000,   2147483647,    2147483648,
       4102444799,  253402300799, 253402300800, 253402387200, 1000000000000, 67767976233316800,
       -2208988800, -62135596800, -62167219200, -100000000000};
   for (const std::time_t when : cases) {
@@ -340,10 +340,10 @@ TEST(LogLine, EveryLineReachesAndFlushesAnotherBuffer) {
   VELDRAN::internal::logline("Resizing Digits to: ", 18446744073709551615ULL);
   VELDRAN::log(std::string(300, 'x'));  // longer than a line usually is
   const std::string kPrefix = "VELDRAN \\[.{24}\\]: ";
-  EXPECT_TRUE(std::regex_match(file.received,
-                               std::regex(kPrefix + "one\n" + kPrefix +
-                                          "Resizing Digits to: 18446744073709551615\n" + kPrefix +
-                                          std::string(300, 'x') + "\n")))
+  EXPECT_TRUE(std::regex_match(
+      file.received,
+      std::regex(kPrefix + "one\n" + kPrefix + "Resizing Digits to: 18446744073709551615\n" +
+                 kPrefix + std::string(300, 'x') + "\n")))
       << file.received;
   EXPECT_EQ(file.syncs, 3);
   EXPECT_TRUE(VELDRAN::logstream.good());
