@@ -124,6 +124,20 @@ struct stringbufend : std::stringbuf {
       (buffer.*setget)((buffer.*getbegin)(), std::min((buffer.*getnext)(), end), end);
     }
   }
+  // Copies `text` into the buffer's put area, as sputn does when it has
+  // room; false, having written nothing, when it has not.
+  static bool append(std::stringbuf& buffer, std::string_view text) {
+    char* (std::streambuf::*next)() const = &stringbufend::pptr;
+    char* (std::streambuf::*last)() const = &stringbufend::epptr;
+    void (std::streambuf::*bump)(int) = &stringbufend::pbump;
+    char* const at = (buffer.*next)();
+    if (static_cast<std::size_t>((buffer.*last)() - at) < text.size()) {
+      return false;
+    }
+    std::copy(text.begin(), text.end(), at);
+    (buffer.*bump)(static_cast<int>(text.size()));
+    return true;
+  }
 };
 
 // Puts `pieces` into `buffer` as one line. A line that does not go in whole
@@ -165,8 +179,13 @@ inline void sendcomposed(std::size_t length) noexcept {
   try {
     if (streamready()) {
       std::streambuf& buffer = currentbuffer();
-      finishline(buffer,
-                 putline(buffer, {std::string_view(static_cast<const char*>(line.text), length)}));
+      const std::string_view composed(static_cast<const char*>(line.text), length);
+      // The usual case: logstream's own string buffer has room for the line.
+      // A string buffer's sync does nothing, so there is no flush to make.
+      if (&buffer == logstream.rdbuf() && stringbufend::append(*logstream.rdbuf(), composed)) {
+        return;
+      }
+      finishline(buffer, putline(buffer, {composed}));
     }
   } catch (...) {
     markstate(std::ios_base::badbit);
