@@ -1,11 +1,13 @@
 // A model of fixedint and fixedfloat values in 128-bit integers, shared by
 // the randomized test and the fuzz target: each number is a magnitude with
-// its sign and flags beside it, and each operation says what it must give.
+// its sign and flags beside it, and each operation, text assignment
+// included, says what it must give.
 // 10^38 < 2^128, so 36 places, a sum of two such values and the overflow
 // test of a product all fit.
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace veldran_test {
 
@@ -86,7 +88,16 @@ inline std::string floattext(const floatmodel& m) {
 
 // --- Operations ----------------------------------------------------------------
 
-enum class outcome { value, lengtherror, overflow, underflow, outofrange, inttoobig };
+enum class outcome {
+  value,
+  lengtherror,
+  overflow,
+  underflow,
+  outofrange,
+  inttoobig,
+  malformed,       // text that is no decimal number
+  fractiontoobig,  // text with more fraction digits than fraction places
+};
 
 // The exception class an outcome stands for, as its name without "std::".
 inline const char* errorname(outcome o) {
@@ -100,6 +111,10 @@ inline const char* errorname(outcome o) {
     case outcome::outofrange:
     case outcome::inttoobig:
       return "out_of_range";
+    case outcome::malformed:
+      return "invalid_argument";
+    case outcome::fractiontoobig:
+      return "length_error";
     case outcome::value:
       break;
   }
@@ -120,6 +135,10 @@ inline std::string message(outcome o, unsigned long long size) {
       return "Out of range while running multiplication! Index: " + std::to_string(size);
     case outcome::inttoobig:
       return "Input int bigger than size!";
+    case outcome::malformed:
+      return "Not a decimal number!";
+    case outcome::fractiontoobig:
+      return "Fraction of text too big to fit in fixedfloat!";
     case outcome::value:
       break;
   }
@@ -201,6 +220,97 @@ inline multiplication mulmodel(const intmodel& a, const intmodel& b) {
   r.product = freshint(a.size);
   r.product.magnitude = a.magnitude * b.magnitude;
   r.product.negative = a.hassign && a.negative != b.negative;
+  return r;
+}
+
+// --- Text in ------------------------------------------------------------------
+
+// A text as text assignment reads it: whether it is a decimal number, its
+// sign, and its digit runs cut to the significant digits.
+struct decimalreading {
+  bool wellformed = false;
+  bool negative = false;
+  std::string integer;   // without leading zeros; "0" for zero
+  std::string fraction;  // without trailing zeros, so possibly empty
+};
+
+// Reads [+-]?[0-9]+, or [+-]?[0-9]+(\.[0-9]+)? when `withfraction`, one
+// character at a time.
+inline decimalreading readdecimal(std::string_view text, bool withfraction) {
+  const auto digitsfrom = [&text](std::size_t& i) {
+    const std::size_t start = i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+    return std::string(text.substr(start, i - start));
+  };
+  decimalreading r;
+  std::size_t i = 0;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) r.negative = text[i++] == '-';
+  r.integer = digitsfrom(i);
+  bool fractionmissing = false;
+  if (withfraction && i < text.size() && text[i] == '.') {
+    ++i;
+    r.fraction = digitsfrom(i);
+    fractionmissing = r.fraction.empty();
+  }
+  r.wellformed = !r.integer.empty() && !fractionmissing && i == text.size();
+  while (r.integer.size() > 1 && r.integer.front() == '0') r.integer.erase(0, 1);
+  while (!r.fraction.empty() && r.fraction.back() == '0') r.fraction.pop_back();
+  return r;
+}
+
+// The magnitude a run of decimal digits stands for; at most 38 digits.
+inline u128 digitvalue(const std::string& digits) {
+  u128 v = 0;
+  for (const char c : digits) v = v * 10 + static_cast<unsigned>(c - '0');
+  return v;
+}
+
+struct inttextassignment {
+  outcome result = outcome::value;
+  intmodel after;  // the record afterwards: unchanged when the text is refused
+};
+
+// fixedint = text: the sign only while `hassign` is set.
+inline inttextassignment inttextmodel(const intmodel& m, std::string_view text) {
+  inttextassignment r;
+  r.after = m;
+  const decimalreading d = readdecimal(text, false);
+  if (!d.wellformed) {
+    r.result = outcome::malformed;
+  } else if (d.integer.size() > m.size) {
+    r.result = outcome::inttoobig;
+  } else {
+    r.after.magnitude = digitvalue(d.integer);
+    if (m.hassign) r.after.negative = d.negative;
+  }
+  return r;
+}
+
+struct floattextassignment {
+  outcome result = outcome::value;
+  floatmodel after;  // the number afterwards: unchanged when the text is refused
+};
+
+// fixedfloat = text: the number times 10^(length/2), the text's sign in
+// both sign flags; the integer part is checked before the fraction.
+inline floattextassignment floattextmodel(const floatmodel& m, std::string_view text) {
+  floattextassignment r;
+  r.after = m;
+  const unsigned long long half = m.length / 2;
+  const decimalreading d = readdecimal(text, true);
+  if (!d.wellformed) {
+    r.result = outcome::malformed;
+  } else if (d.integer.size() > half) {
+    r.result = outcome::inttoobig;
+  } else if (d.fraction.size() > half) {
+    r.result = outcome::fractiontoobig;
+  } else {
+    r.after.value.size = m.length;
+    r.after.value.magnitude = digitvalue(d.integer) * pow10(half) +
+                              digitvalue(d.fraction) * pow10(half - d.fraction.size());
+    r.after.value.negative = d.negative;
+    r.after.negative = d.negative;
+  }
   return r;
 }
 
