@@ -8,6 +8,8 @@
 //
 // A line that is not a whole number of seconds stops the run with a
 // message naming it, and the exit status is 1.
+#include "telco.h"
+
 #include <charconv>
 #include <cstdint>
 #include <fstream>
@@ -16,8 +18,6 @@
 #include <string>
 #include <string_view>
 #include <system_error>
-
-#include "telco.h"
 
 namespace {
 

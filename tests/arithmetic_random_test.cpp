@@ -25,10 +25,10 @@ using VELDRAN::rounding;
 namespace {
 
 using veldran_test::addmodel;
-using veldran_test::bigresult;
 using veldran_test::bigfloatmodel;
 using veldran_test::bigintmodel;
 using veldran_test::bignum;
+using veldran_test::bigresult;
 using veldran_test::divisionpart;
 using veldran_test::kEveryRounding;
 using veldran_test::LogCapture;
@@ -258,8 +258,8 @@ void checkints(const bigintmodel& a, const bigintmodel& b) {
   unchanged();
 
   const bigresult difference = veldran_test::subtractmodel(a, b);
-  expectresult<fixedint>("a - b", expected(difference), difference.result == outcome::value,
-                         a.size, [&] { return text(left - right); });
+  expectresult<fixedint>("a - b", expected(difference), difference.result == outcome::value, a.size,
+                         [&] { return text(left - right); });
   unchanged();
 
   const bigresult quotient = veldran_test::dividemodel(a, b, divisionpart::quotient);
@@ -327,8 +327,9 @@ void checkints(const bigintmodel& a, const bigintmodel& b) {
       multiplied *= right;
       return text(multiplied);
     });
-    EXPECT_EQ(got, product.result == outcome::value ? show(veldran_test::bigmodelof(product.product))
-                                                    : refusal(product.result, a.size))
+    EXPECT_EQ(got, product.result == outcome::value
+                       ? show(veldran_test::bigmodelof(product.product))
+                       : refusal(product.result, a.size))
         << "a *= b";
     unchanged();
   }
@@ -367,8 +368,8 @@ void checkfloats(Generator& random, const bigfloatmodel& a, const bigfloatmodel&
   unchanged();
 
   const bigresult difference = veldran_test::floatsubtractmodel(a, b);
-  expectresult<fixedfloat>("f - g", expectedfloat(difference, a.length), made(difference),
-                           a.length, [&] { return text(left - right); });
+  expectresult<fixedfloat>("f - g", expectedfloat(difference, a.length), made(difference), a.length,
+                           [&] { return text(left - right); });
   unchanged();
 
   for (const rounding mode : kEveryRounding) {
@@ -428,7 +429,7 @@ void checkfloats(Generator& random, const bigfloatmodel& a, const bigfloatmodel&
 
 TEST(ArithmeticRandom, FixedintAgreesWithBigIntegerModel) {
   Generator random(20261209U);
-  for (int round = 0; round < 600; ++round) {
+  for (int round = 0; round < 3000; ++round) {
     const unsigned places = random.places();
     bigintmodel a = random.operand(places);
     // Now and then the operands' sizes differ.
@@ -441,7 +442,7 @@ TEST(ArithmeticRandom, FixedintAgreesWithBigIntegerModel) {
 
 TEST(ArithmeticRandom, FixedfloatAgreesWithBigIntegerModel) {
   Generator random(4711U);
-  for (int round = 0; round < 300; ++round) {
+  for (int round = 0; round < 1000; ++round) {
     const unsigned long long length = 2 * ((random.places() + 1) / 2);
     const bigfloatmodel a = floatoperand(random, length);
     bigfloatmodel b = floatoperand(random, random.below(16) == 0 ? length + 2 : length);

@@ -640,15 +640,14 @@ inline bignum roundquotient(const bigdivision& d, const bignum& divisor, bool ne
 }
 
 inline const VELDRAN::rounding kEveryRounding[] = {
-    VELDRAN::rounding::towardzero,       VELDRAN::rounding::awayfromzero,
-    VELDRAN::rounding::floor,            VELDRAN::rounding::ceiling,
-    VELDRAN::rounding::halfeven,         VELDRAN::rounding::halfawayfromzero,
+    VELDRAN::rounding::towardzero,    VELDRAN::rounding::awayfromzero,
+    VELDRAN::rounding::floor,         VELDRAN::rounding::ceiling,
+    VELDRAN::rounding::halfeven,      VELDRAN::rounding::halfawayfromzero,
     VELDRAN::rounding::halftowardzero};
 
 inline const char* roundingname(VELDRAN::rounding mode) {
-  static const char* const kNames[] = {"towardzero", "awayfromzero",     "floor",
-                                       "ceiling",    "halfeven",         "halfawayfromzero",
-                                       "halftowardzero"};
+  static const char* const kNames[] = {"towardzero", "awayfromzero",     "floor",         "ceiling",
+                                       "halfeven",   "halfawayfromzero", "halftowardzero"};
   return kNames[static_cast<int>(mode)];
 }
 
@@ -673,7 +672,8 @@ inline bigresult subtractmodel(const bigintmodel& a, const bigintmodel& b) {
   // a + (-b)
   const bool rightnegative = !b.negative;
   if (a.negative == rightnegative) {
-    return madeof(a.size, bigadd(a.magnitude, b.magnitude), a.negative);
+    const bignum sum = bigadd(a.magnitude, b.magnitude);
+    return madeof(a.size, sum, a.negative && !iszero(sum));
   }
   if (order == 0) return madeof(a.size, bignum{}, false);
   if (order > 0) return madeof(a.size, bigsubtract(a.magnitude, b.magnitude), a.negative);
