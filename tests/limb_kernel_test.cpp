@@ -127,7 +127,8 @@ veldran_test::bigfloatmodel floatmodelof(const fixedfloat& f) {
 // fill the room the kernels lay out: products against the schoolbook model,
 // quotients and remainders against long division.
 TEST(LimbKernel, ResultsAgreeWithTheModelAcrossTheScratchBoundary) {
-  for (unsigned long long places = 8; places <= 2400; places += places < 400 || places >= 1100 ? 200 : 8) {
+  for (unsigned long long places = 8; places <= 2400;
+       places += places < 400 || places >= 1100 ? 200 : 8) {
     VELDRAN::logstream.str("");
     VELDRAN::logstream.clear();
     SCOPED_TRACE("places " + std::to_string(places));
@@ -141,12 +142,12 @@ TEST(LimbKernel, ResultsAgreeWithTheModelAcrossTheScratchBoundary) {
     const fixedint divisor = pattern(places, places / 2, seed + 3);
     const veldran_test::bigdivision d =
         veldran_test::bigdivide(valueof(dividend), valueof(divisor));
-    EXPECT_EQ(firstdifference((dividend / divisor).digits,
-                              veldran_test::bigdigits(d.quotient, places)),
-              "");
-    EXPECT_EQ(firstdifference((dividend % divisor).digits,
-                              veldran_test::bigdigits(d.remainder, places)),
-              "");
+    EXPECT_EQ(
+        firstdifference((dividend / divisor).digits, veldran_test::bigdigits(d.quotient, places)),
+        "");
+    EXPECT_EQ(
+        firstdifference((dividend % divisor).digits, veldran_test::bigdigits(d.remainder, places)),
+        "");
 
     const fixedfloat x = fixedpoint(dividend);
     const fixedfloat y = fixedpoint(divisor);
@@ -157,12 +158,12 @@ TEST(LimbKernel, ResultsAgreeWithTheModelAcrossTheScratchBoundary) {
         veldran_test::floatmultiplymodel(floatmodelof(z), floatmodelof(y), rounding::halfeven);
     ASSERT_EQ(q.result, veldran_test::outcome::value);
     ASSERT_EQ(p.result, veldran_test::outcome::value);
-    EXPECT_EQ(firstdifference((x / y).value.digits,
-                              veldran_test::bigdigits(q.value.magnitude, places)),
-              "");
-    EXPECT_EQ(firstdifference((z * y).value.digits,
-                              veldran_test::bigdigits(p.value.magnitude, places)),
-              "");
+    EXPECT_EQ(
+        firstdifference((x / y).value.digits, veldran_test::bigdigits(q.value.magnitude, places)),
+        "");
+    EXPECT_EQ(
+        firstdifference((z * y).value.digits, veldran_test::bigdigits(p.value.magnitude, places)),
+        "");
     if (HasFailure()) break;
   }
 }
