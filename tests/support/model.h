@@ -485,9 +485,49 @@ inline void bigmultiplysmall(const bignum& b, std::uint32_t m, bignum& product) 
   trim(product);
 }
 
+// The largest m in [low, high] with b * m <= r, by bisection; b * low <= r.
+inline std::uint32_t largestmultiple(const bignum& b, const bignum& r, std::uint32_t low,
+                                     std::uint32_t high, bignum& trial) {
+  while (low < high) {
+    const std::uint32_t middle = low + (high - low + 1) / 2;
+    bigmultiplysmall(b, middle, trial);
+    if (bigcompare(trial, r) <= 0) {
+      low = middle;
+    } else {
+      high = middle - 1;
+    }
+  }
+  return low;
+}
+
+// The quotient limb r / b for r < b * 10^9: a guess from the leading limbs,
+// confirmed by the products on either side of it, else found by bisection
+// over every limb value.
+inline std::uint32_t quotientlimb(const bignum& b, const bignum& r, bignum& trial) {
+  const std::size_t n = b.limbs.size();
+  const auto limb = [](const bignum& x, std::size_t k) {
+    return k < x.limbs.size() ? static_cast<double>(x.limbs[k]) : 0.0;
+  };
+  const double base = kBigBase;
+  const double top = (limb(r, n) * base + limb(r, n - 1)) * base + (n >= 2 ? limb(r, n - 2) : 0);
+  const double divisor = limb(b, n - 1) * base + (n >= 2 ? limb(b, n - 2) : 0);
+  const double guess = top / divisor;
+  const double low = guess > 3 ? guess - 3 : 0;
+  const double high = guess + 3 < base - 1 ? guess + 3 : base - 1;
+  const auto from = static_cast<std::uint32_t>(low);
+  const auto to = static_cast<std::uint32_t>(high);
+  bigmultiplysmall(b, from, trial);
+  if (bigcompare(trial, r) <= 0) {
+    const std::uint32_t q = largestmultiple(b, r, from, to, trial);
+    bigmultiplysmall(b, q + 1, trial);
+    if (q == kBigBase - 1 || bigcompare(trial, r) > 0) return q;
+  }
+  return largestmultiple(b, r, 0, kBigBase - 1, trial);
+}
+
 // Long division one limb at a time; each quotient limb is the largest one
-// whose product with the divisor does not exceed the running remainder,
-// found by bisection. `b` must not be zero.
+// whose product with the divisor does not exceed the running remainder.
+// `b` must not be zero.
 inline bigdivision bigdivide(const bignum& a, const bignum& b) {
   bigdivision r;
   r.quotient.limbs.assign(a.limbs.size(), 0);
@@ -495,19 +535,9 @@ inline bigdivision bigdivide(const bignum& a, const bignum& b) {
   for (std::size_t k = a.limbs.size(); k > 0; --k) {
     r.remainder.limbs.insert(r.remainder.limbs.begin(), a.limbs[k - 1]);
     trim(r.remainder);
-    std::uint32_t low = 0;
-    std::uint32_t high = kBigBase - 1;
-    while (low < high) {
-      const std::uint32_t middle = low + (high - low + 1) / 2;
-      bigmultiplysmall(b, middle, trial);
-      if (bigcompare(trial, r.remainder) <= 0) {
-        low = middle;
-      } else {
-        high = middle - 1;
-      }
-    }
-    r.quotient.limbs[k - 1] = low;
-    bigmultiplysmall(b, low, trial);
+    const std::uint32_t q = quotientlimb(b, r.remainder, trial);
+    r.quotient.limbs[k - 1] = q;
+    bigmultiplysmall(b, q, trial);
     r.remainder = bigsubtract(r.remainder, trial);
   }
   trim(r.quotient);
