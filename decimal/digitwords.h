@@ -31,7 +31,9 @@ inline void storeword(std::int8_t* digits, std::uint64_t word) {
 
 // Bytes at or above 10 read as unsigned have their high bit set here: a
 // byte below 10 stays below 0x80, and only bytes already above it carry.
-inline std::uint64_t notatrest(std::uint64_t word) { return (word | (word + 0x76 * kEachByte)) & kHighBits; }
+inline std::uint64_t notatrest(std::uint64_t word) {
+  return (word | (word + 0x76 * kEachByte)) & kHighBits;
+}
 
 // Bytes that went below zero or were pushed past 9 hold 246 or more: takes
 // the 246 back, which brings each to its digit.
