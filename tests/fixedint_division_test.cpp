@@ -64,10 +64,9 @@ std::string outcome(const std::function<fixedint()>& operation) {
   }
 }
 
-const rounding kModes[] = {rounding::towardzero,       rounding::awayfromzero,
-                           rounding::floor,            rounding::ceiling,
-                           rounding::halfeven,         rounding::halfawayfromzero,
-                           rounding::halftowardzero};
+const rounding kModes[] = {
+    rounding::towardzero, rounding::awayfromzero,     rounding::floor,         rounding::ceiling,
+    rounding::halfeven,   rounding::halfawayfromzero, rounding::halftowardzero};
 
 }  // namespace
 
@@ -80,20 +79,33 @@ TEST(FixedintDifference, IsExactWithZeroPositiveAndRefusesWhatDoesNotFit) {
     const char* difference;
   };
   const Case cases[] = {
-      {"5", "3", true, "2"},          {"3", "5", true, "-2"},
-      {"-3", "5", true, "-8"},        {"3", "-5", true, "8"},
-      {"-3", "-5", true, "2"},        {"-5", "-3", true, "-2"},
-      {"7", "7", true, "0"},          {"-7", "-7", true, "0"},
-      {"-0", "0", true, "0"},         {"0", "-0", true, "0"},
-      {"-0", "-0", true, "0"},        {"0", "7", true, "-7"},
-      {"-0", "7", true, "-7"},        {"500", "-499", true, "999"},
-      {"999", "-1", true, kOverflow}, {"-999", "1", true, kOverflow},
-      {"-1", "999", true, kOverflow}, {"999", "999", true, "0"},
-      {"100", "1", true, "99"},       {"-100", "-1", true, "-99"},
+      {"5", "3", true, "2"},
+      {"3", "5", true, "-2"},
+      {"-3", "5", true, "-8"},
+      {"3", "-5", true, "8"},
+      {"-3", "-5", true, "2"},
+      {"-5", "-3", true, "-2"},
+      {"7", "7", true, "0"},
+      {"-7", "-7", true, "0"},
+      {"-0", "0", true, "0"},
+      {"0", "-0", true, "0"},
+      {"-0", "-0", true, "0"},
+      {"0", "7", true, "-7"},
+      {"-0", "7", true, "-7"},
+      {"500", "-499", true, "999"},
+      {"999", "-1", true, kOverflow},
+      {"-999", "1", true, kOverflow},
+      {"-1", "999", true, kOverflow},
+      {"999", "999", true, "0"},
+      {"100", "1", true, "99"},
+      {"-100", "-1", true, "-99"},
       // Magnitudes alone while the left operand's hassign is clear.
-      {"5", "-3", false, "2"},        {"-5", "3", false, "2"},
-      {"-5", "-3", false, "2"},       {"3", "5", false, kUnderflow},
-      {"-3", "-5", false, kUnderflow}, {"7", "-7", false, "0"},
+      {"5", "-3", false, "2"},
+      {"-5", "3", false, "2"},
+      {"-5", "-3", false, "2"},
+      {"3", "5", false, kUnderflow},
+      {"-3", "-5", false, kUnderflow},
+      {"7", "-7", false, "0"},
       {"999", "-1", false, "998"},
   };
   for (const Case& c : cases) {
@@ -122,7 +134,7 @@ TEST(FixedintNegation, FlipsTheSignOfEveryValueWhileSignsCount) {
     const char* negated;
   };
   const Case cases[] = {
-      {"5", true, "-5"}, {"-5", true, "5"},  {"0", true, "-0"},
+      {"5", true, "-5"}, {"-5", true, "5"}, {"0", true, "-0"},
       {"-0", true, "0"}, {"5", false, "5"}, {"-5", false, "-5"},
   };
   for (const Case& c : cases) {
@@ -141,14 +153,14 @@ TEST(FixedintDivision, QuotientTowardZeroAndRemainderWithTheDividendsSign) {
     const char *quotient, *remainder;
   };
   const Case cases[] = {
-      {"7", "2", true, "3", "1"},     {"-7", "2", true, "-3", "-1"},
-      {"7", "-2", true, "-3", "1"},   {"-7", "-2", true, "3", "-1"},
-      {"-6", "3", true, "-2", "-0"},  {"6", "-3", true, "-2", "0"},
-      {"-3", "5", true, "-0", "-3"},  {"0", "-5", true, "-0", "0"},
-      {"-0", "5", true, "-0", "-0"},  {"-0", "-5", true, "0", "-0"},
-      {"999", "1", true, "999", "0"}, {"5", "7", true, "0", "5"},
+      {"7", "2", true, "3", "1"},       {"-7", "2", true, "-3", "-1"},
+      {"7", "-2", true, "-3", "1"},     {"-7", "-2", true, "3", "-1"},
+      {"-6", "3", true, "-2", "-0"},    {"6", "-3", true, "-2", "0"},
+      {"-3", "5", true, "-0", "-3"},    {"0", "-5", true, "-0", "0"},
+      {"-0", "5", true, "-0", "-0"},    {"-0", "-5", true, "0", "-0"},
+      {"999", "1", true, "999", "0"},   {"5", "7", true, "0", "5"},
       {"998", "999", true, "0", "998"}, {"999", "999", true, "1", "0"},
-      {"-7", "2", false, "3", "1"},   {"7", "-2", false, "3", "1"},
+      {"-7", "2", false, "3", "1"},     {"7", "-2", false, "3", "1"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.a) + " / " + c.b);
@@ -285,7 +297,7 @@ TEST(FixedintNewArithmetic, EachOperationLogsOnlyItsResult) {
 
 TEST(FixedintOrder, LessOrEqualAndGreaterOrEqualAgreeWithTheFourComparisons) {
   const std::vector<fixedint> values = {
-      num(3, "5"),  num(3, "-5"), num(3, "7"),  num(3, "-7"), num(3, "0"),
+      num(3, "5"),  num(3, "-5"), num(3, "7"),  num(3, "-7"),    num(3, "0"),
       num(3, "-0"), num(4, "5"),  num(4, "-5"), num(5, "12345"),
   };
   for (const fixedint& a : values) {
@@ -320,12 +332,17 @@ TEST(FixedintCompoundAssignment, EachIsTheOperatorAndAssignmentWithTheirLines) {
   const Compound rest = [](fixedint& x, const fixedint& y) { x %= y; };
   const Plain restplain = [](fixedint& x, const fixedint& y) { x = x % y; };
   const Case cases[] = {
-      {"123", "456", add, addplain},          {"123", "989", add, addplain},  // wraps
-      {"3", "-5", add, addplain},                                             // underflow
-      {"-7", "5", add, addplain},             {"5", "7", subtract, subtractplain},
-      {"999", "-1", subtract, subtractplain}, {"12", "-34", multiply, multiplyplain},
-      {"99", "99", multiply, multiplyplain},  {"-7", "2", quotient, quotientplain},
-      {"7", "0", quotient, quotientplain},    {"-7", "2", rest, restplain},
+      {"123", "456", add, addplain},
+      {"123", "989", add, addplain},  // wraps
+      {"3", "-5", add, addplain},     // underflow
+      {"-7", "5", add, addplain},
+      {"5", "7", subtract, subtractplain},
+      {"999", "-1", subtract, subtractplain},
+      {"12", "-34", multiply, multiplyplain},
+      {"99", "99", multiply, multiplyplain},
+      {"-7", "2", quotient, quotientplain},
+      {"7", "0", quotient, quotientplain},
+      {"-7", "2", rest, restplain},
       {"7", "-0", rest, restplain},
   };
   for (const Case& c : cases) {
@@ -418,8 +435,10 @@ TEST(FixedintNewArithmetic, DigitsOutsideZeroToNineGiveDigitsAtRest) {
     }
     b.digits[0] = 7;  // never a zero divisor
     const std::vector<std::function<fixedint()>> operations = {
-        [&] { return -a; },     [&] { return a - b; },
-        [&] { return a / b; },  [&] { return a % b; },
+        [&] { return -a; },
+        [&] { return a - b; },
+        [&] { return a / b; },
+        [&] { return a % b; },
         [&] { return a.divide(b, rounding::awayfromzero); },
     };
     for (const auto& operation : operations) {
