@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "decimal/digitwords.h"
+
 namespace VELDRAN::internal {
 
 namespace {
@@ -92,6 +94,51 @@ void spreadfour(std::uint32_t value, std::int8_t* digits) {
   digits[3] = high[1];
 }
 
+// The eight places of a word at rest as a limb: neighbouring places join
+// into pairs, pairs into fours, fours into the limb.
+std::uint64_t wordlimb(std::uint64_t word) {
+  constexpr std::uint64_t bytes = 0x00FF00FF00FF00FFULL;
+  constexpr std::uint64_t pairs = 0x0000FFFF0000FFFFULL;
+  const std::uint64_t twos = (word & bytes) + ((word >> 8) & bytes) * 10;
+  const std::uint64_t fours = (twos & pairs) + ((twos >> 16) & pairs) * 100;
+  return (fours & 0xFFFFFFFFULL) + (fours >> 32) * 10000;
+}
+
+// The reverse: the limb's fours, split into pairs, split into places. Each
+// division is a multiplication that stays inside its lane.
+std::uint64_t limbword(std::uint64_t limb) {
+  const std::uint64_t fours = (limb % 10000) | ((limb / 10000) << 32);
+  const std::uint64_t hundreds = ((fours * 5243) >> 19) & 0x0000007F0000007FULL;  // v / 100
+  const std::uint64_t twos = (fours - hundreds * 100) | (hundreds << 16);
+  const std::uint64_t tens = ((twos * 103) >> 10) & 0x000F000F000F000FULL;  // v / 10
+  return (twos - tens * 10) | (tens << 8);
+}
+
+// packlimbs for the `inuse` places when places are words: the whole limbs
+// a word at a time, the top partial one place by place.
+bool packwords(const std::int8_t* digits, std::size_t inuse, std::uint64_t* limbs,
+               std::size_t& limbsinuse) {
+  const std::size_t whole = inuse / kDigitsPerLimb;
+  std::uint64_t outside = 0;
+  for (std::size_t k = 0; k < whole; ++k) {
+    const std::uint64_t word = loadword(digits + k * kDigitsPerLimb);
+    outside |= notatrest(word);
+    limbs[k] = wordlimb(word);
+  }
+  bool atrest = outside == 0;
+  if (inuse % kDigitsPerLimb != 0) {
+    std::uint64_t limb = 0;
+    for (std::size_t i = inuse; i > whole * kDigitsPerLimb; --i) {
+      const auto digit = static_cast<std::uint8_t>(digits[i - 1]);
+      atrest = atrest && digit <= 9;
+      limb = limb * 10 + digit;
+    }
+    limbs[whole] = limb;
+  }
+  limbsinuse = limbcount(inuse);
+  return atrest;
+}
+
 std::size_t withouttopzeros(const std::uint64_t* limbs, std::size_t count) {
   while (count > 0 && limbs[count - 1] == 0) {
     --count;
@@ -175,6 +222,9 @@ bool packlimbs(const std::int8_t* digits, std::size_t count, std::uint64_t* limb
   const std::size_t inuse = placesinuse(digits, count);
   std::uint8_t largest = 0;
   const std::size_t whole = inuse / kDigitsPerLimb;
+  if (kPlacesAreWords) {
+    return packwords(digits, inuse, limbs, limbsinuse);
+  }
   for (std::size_t k = 0; k < whole; ++k) {
     const std::int8_t* limbdigits = digits + k * kDigitsPerLimb;
     limbs[k] = fourdigits(limbdigits, largest) + 10000 * fourdigits(limbdigits + 4, largest);
@@ -193,6 +243,10 @@ bool packlimbs(const std::int8_t* digits, std::size_t count, std::uint64_t* limb
 }
 
 void spreadlimb(std::uint64_t limb, std::int8_t* digits) {
+  if (kPlacesAreWords) {
+    storeword(digits, limbword(limb));
+    return;
+  }
   const auto value = static_cast<std::uint32_t>(limb);
   spreadfour(value % 10000, digits);
   spreadfour(value / 10000, digits + 4);
@@ -228,8 +282,8 @@ bool spreadlimbs(const std::uint64_t* limbs, std::size_t count, std::int8_t* dig
 
 std::size_t scaleup(std::uint64_t* limbs, std::size_t count, std::size_t places) {
   count = withouttopzeros(limbs, count);
-  if (count == 0) {
-    return 0;
+  if (count == 0 || places == 0) {
+    return count;
   }
   const std::size_t whole = places / kDigitsPerLimb;
   std::copy_backward(limbs, limbs + count, limbs + count + whole);
@@ -340,7 +394,7 @@ void dividelimbs(const std::uint64_t* a, std::size_t na, const std::uint64_t* b,
     return;
   }
   const std::uint64_t scale = kLimbBase / (b[nb - 1] + 1);
-  std::uint64_t* u = work;         // na + 1 limbs
+  std::uint64_t* u = work;           // na + 1 limbs
   std::uint64_t* v = work + na + 1;  // nb limbs
   std::copy(a, a + na, u);
   u[na] = multiplysmall(u, na, scale);

@@ -4,14 +4,23 @@
 #include <limits>
 #include <system_error>
 
+#include "decimal/digitwords.h"
+
 namespace VELDRAN::internal {
 
 namespace {
 
 bool isatrest(const std::vector<std::int8_t>& digits) {
-  bool atrest = true;
-  for (const std::int8_t digit : digits) {
-    atrest = atrest && static_cast<std::uint8_t>(digit) <= 9;
+  const std::int8_t* places = digits.data();
+  const std::size_t count = digits.size();
+  std::size_t p = 0;
+  std::uint64_t outside = 0;
+  for (; p + 8 <= count; p += 8) {
+    outside |= notatrest(loadword(places + p));
+  }
+  bool atrest = outside == 0;
+  for (; p < count; ++p) {
+    atrest = atrest && static_cast<std::uint8_t>(places[p]) <= 9;
   }
   return atrest;
 }
@@ -21,12 +30,19 @@ std::int8_t moduloten(std::int8_t digit) {
   return static_cast<std::int8_t>(rest < 0 ? rest + 10 : rest);
 }
 
+// Places below this are taken eight at a time.
+std::size_t wordplaces(std::size_t places) { return kPlacesAreWords ? places / 8 * 8 : 0; }
+
 // |a| + |b| into `out`; false when a carry leaves the top place.
 bool addmagnitudes(const std::int8_t* a, const std::int8_t* b, std::int8_t* out,
                    std::size_t places) {
-  int carry = 0;
-  for (std::size_t p = 0; p < places; ++p) {
-    const int sum = a[p] + b[p] + carry;
+  std::uint64_t carry = 0;
+  std::size_t p = 0;
+  for (; p < wordplaces(places); p += 8) {
+    storeword(out + p, addword(loadword(a + p), loadword(b + p), carry));
+  }
+  for (; p < places; ++p) {
+    const auto sum = static_cast<std::uint64_t>(a[p] + b[p]) + carry;
     carry = sum >= 10 ? 1 : 0;
     out[p] = static_cast<std::int8_t>(sum - 10 * carry);
   }
@@ -36,11 +52,15 @@ bool addmagnitudes(const std::int8_t* a, const std::int8_t* b, std::int8_t* out,
 // |a| - |b| into `out`, for |a| >= |b|.
 void subtractmagnitudes(const std::int8_t* a, const std::int8_t* b, std::int8_t* out,
                         std::size_t places) {
-  int borrow = 0;
-  for (std::size_t p = 0; p < places; ++p) {
-    const int rest = a[p] - b[p] - borrow;
+  std::uint64_t borrow = 0;
+  std::size_t p = 0;
+  for (; p < wordplaces(places); p += 8) {
+    storeword(out + p, subtractword(loadword(a + p), loadword(b + p), borrow));
+  }
+  for (; p < places; ++p) {
+    const int rest = a[p] - b[p] - static_cast<int>(borrow);
     borrow = rest < 0 ? 1 : 0;
-    out[p] = static_cast<std::int8_t>(rest + 10 * borrow);
+    out[p] = static_cast<std::int8_t>(rest + 10 * static_cast<int>(borrow));
   }
 }
 
@@ -58,18 +78,31 @@ const std::int8_t* atrest(const std::vector<std::int8_t>& digits, std::vector<st
 }
 
 bool iszero(const std::int8_t* digits, std::size_t places) {
-  for (std::size_t p = 0; p < places; ++p) {
-    if (digits[p] != 0) {
-      return false;
-    }
+  std::uint64_t any = 0;
+  std::size_t p = 0;
+  for (; p + 8 <= places; p += 8) {
+    any |= loadword(digits + p);
   }
-  return true;
+  for (; p < places; ++p) {
+    any |= static_cast<std::uint8_t>(digits[p]);
+  }
+  return any == 0;
 }
 
+// From the top: the places above the whole words first, then a word at a
+// time, whose order as numbers is that of their places.
 int compare(const std::int8_t* a, const std::int8_t* b, std::size_t places) {
-  for (std::size_t p = places; p > 0; --p) {
+  const std::size_t words = wordplaces(places);
+  for (std::size_t p = places; p > words; --p) {
     if (a[p - 1] != b[p - 1]) {
       return a[p - 1] < b[p - 1] ? -1 : 1;
+    }
+  }
+  for (std::size_t p = words; p > 0; p -= 8) {
+    const std::uint64_t left = loadword(a + p - 8);
+    const std::uint64_t right = loadword(b + p - 8);
+    if (left != right) {
+      return left < right ? -1 : 1;
     }
   }
   return 0;
@@ -104,8 +137,8 @@ bool addunit(std::int8_t* digits, std::size_t from, std::size_t places) {
   return false;
 }
 
-bool roundmagnitude(std::int8_t* digits, std::size_t lowestkept, std::size_t places,
-                    rounding mode, bool negative, remainder dropped) {
+bool roundmagnitude(std::int8_t* digits, std::size_t lowestkept, std::size_t places, rounding mode,
+                    bool negative, remainder dropped) {
   const bool lastkeptodd = lowestkept < places && digits[lowestkept] % 2 != 0;
   if (!roundsup(mode, negative, lastkeptodd, dropped)) {
     return true;

@@ -45,8 +45,8 @@ bool addunit(std::int8_t* digits, std::size_t from, std::size_t places);
 
 // Brings a magnitude up by one unit of its lowest kept place when `mode`
 // says so; false when that carry leaves the top place.
-bool roundmagnitude(std::int8_t* digits, std::size_t lowestkept, std::size_t places,
-                    rounding mode, bool negative, remainder dropped);
+bool roundmagnitude(std::int8_t* digits, std::size_t lowestkept, std::size_t places, rounding mode,
+                    bool negative, remainder dropped);
 
 // The long division of |a| * 10^scale by |b|, a non-zero magnitude; a and b
 // have `places` digits. Made before the result it is written into, so that
