@@ -68,11 +68,11 @@ class magnitudedivision {
 
  private:
   kernelscratch scratch_;
-  std::uint64_t* divisor_;
-  std::uint64_t* quotient_;
-  std::uint64_t* remainder_;
-  std::size_t nb_;
-  std::size_t nq_;
+  std::uint64_t* divisor_ = nullptr;
+  std::uint64_t* quotient_ = nullptr;
+  std::uint64_t* remainder_ = nullptr;
+  std::size_t nb_ = 0;
+  std::size_t nq_ = 0;
 };
 
 // The exact product |a| * |b| divided by 10^scale: the kept digits toward
@@ -91,7 +91,7 @@ class magnitudeproduct {
 
  private:
   kernelscratch scratch_;
-  std::uint64_t* kept_;
+  std::uint64_t* kept_ = nullptr;
   std::size_t nk_ = 0;
   remainder dropped_ = remainder::zero;
 };
