@@ -49,8 +49,8 @@ bool roundmagnitude(std::int8_t* digits, std::size_t lowestkept, std::size_t pla
                     bool negative, remainder dropped);
 
 // The long division of |a| * 10^scale by |b|, a non-zero magnitude; a and b
-// have `places` digits. Made before the result it is written into, so that
-// nothing is logged for a division refused on its size.
+// have `places` digits, at rest. Done before the result object is made,
+// which then takes the quotient or the remainder.
 class magnitudedivision {
  public:
   magnitudedivision(const std::int8_t* a, const std::int8_t* b, std::size_t places,
@@ -76,7 +76,8 @@ class magnitudedivision {
 };
 
 // The exact product |a| * |b| divided by 10^scale: the kept digits toward
-// zero, and what the dropped ones amount to. a and b have `places` digits.
+// zero, and what the dropped ones amount to. a and b have `places` digits,
+// at rest.
 class magnitudeproduct {
  public:
   magnitudeproduct(const std::int8_t* a, const std::int8_t* b, std::size_t places,
