@@ -49,8 +49,8 @@ bool roundmagnitude(std::int8_t* digits, std::size_t lowestkept, std::size_t pla
                     bool negative, remainder dropped);
 
 // The long division of |a| * 10^scale by |b|, a non-zero magnitude; a and b
-// have `places` digits. Made before the result it is written into, so that
-// nothing is logged for a division refused on its size.
+// have `places` digits, at rest. Done before the result object is made,
+// which then takes the quotient or the remainder.
 class magnitudedivision {
  public:
   magnitudedivision(const std::int8_t* a, const std::int8_t* b, std::size_t places,
@@ -68,15 +68,16 @@ class magnitudedivision {
 
  private:
   kernelscratch scratch_;
-  std::uint64_t* divisor_;
-  std::uint64_t* quotient_;
-  std::uint64_t* remainder_;
-  std::size_t nb_;
-  std::size_t nq_;
+  std::uint64_t* divisor_ = nullptr;
+  std::uint64_t* quotient_ = nullptr;
+  std::uint64_t* remainder_ = nullptr;
+  std::size_t nb_ = 0;
+  std::size_t nq_ = 0;
 };
 
 // The exact product |a| * |b| divided by 10^scale: the kept digits toward
-// zero, and what the dropped ones amount to. a and b have `places` digits.
+// zero, and what the dropped ones amount to. a and b have `places` digits,
+// at rest.
 class magnitudeproduct {
  public:
   magnitudeproduct(const std::int8_t* a, const std::int8_t* b, std::size_t places,
@@ -91,7 +92,7 @@ class magnitudeproduct {
 
  private:
   kernelscratch scratch_;
-  std::uint64_t* kept_;
+  std::uint64_t* kept_ = nullptr;
   std::size_t nk_ = 0;
   remainder dropped_ = remainder::zero;
 };

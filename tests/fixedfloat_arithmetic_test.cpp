@@ -51,10 +51,9 @@ std::string outcome(const std::function<fixedfloat()>& operation) {
   }
 }
 
-const rounding kModes[] = {rounding::towardzero,       rounding::awayfromzero,
-                           rounding::floor,            rounding::ceiling,
-                           rounding::halfeven,         rounding::halfawayfromzero,
-                           rounding::halftowardzero};
+const rounding kModes[] = {
+    rounding::towardzero, rounding::awayfromzero,     rounding::floor,         rounding::ceiling,
+    rounding::halfeven,   rounding::halfawayfromzero, rounding::halftowardzero};
 
 // A case for a rounding operation: one expected text per mode, in the order
 // of kModes.
@@ -79,11 +78,16 @@ TEST(FixedfloatDifference, IsExactWithZeroPositiveAndOverflowRefused) {
     const char *a, *b, *difference;
   };
   const Case cases[] = {
-      {"12.3456", "7.891", "4.4546"},      {"7.891", "12.3456", "-4.4546"},
-      {"-1.5", "-1.5", "0.0"},             {"-0.0", "0.0", "0.0"},
-      {"0.0", "-0.0", "0.0"},              {"-2.25", "1.75", "-4.0"},
-      {"0.0001", "0.0002", "-0.0001"},     {"9999.9999", "-0.0001", kOverflow},
-      {"-9999.9999", "0.0001", kOverflow}, {"9999.9999", "9999.9999", "0.0"},
+      {"12.3456", "7.891", "4.4546"},
+      {"7.891", "12.3456", "-4.4546"},
+      {"-1.5", "-1.5", "0.0"},
+      {"-0.0", "0.0", "0.0"},
+      {"0.0", "-0.0", "0.0"},
+      {"-2.25", "1.75", "-4.0"},
+      {"0.0001", "0.0002", "-0.0001"},
+      {"9999.9999", "-0.0001", kOverflow},
+      {"-9999.9999", "0.0001", kOverflow},
+      {"9999.9999", "9999.9999", "0.0"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.a) + " - " + c.b);
@@ -111,24 +115,35 @@ TEST(FixedfloatMultiply, RoundsTheExactProductByEachMode) {
   const RoundingCase cases[] = {
       {8, "0.0001", "0.5", {"0.0", "0.0001", "0.0", "0.0001", "0.0", "0.0001", "0.0"}},
       {8, "-0.0001", "0.5", {"-0.0", "-0.0001", "-0.0001", "-0.0", "-0.0", "-0.0001", "-0.0"}},
-      {8, "0.0003", "0.5",
-       {"0.0001", "0.0002", "0.0001", "0.0002", "0.0002", "0.0002", "0.0001"}},
-      {8, "1.0001", "1.0001",
+      {8, "0.0003", "0.5", {"0.0001", "0.0002", "0.0001", "0.0002", "0.0002", "0.0002", "0.0001"}},
+      {8,
+       "1.0001",
+       "1.0001",
        {"1.0002", "1.0003", "1.0002", "1.0003", "1.0002", "1.0002", "1.0002"}},
-      {8, "-1.0001", "1.0001",
+      {8,
+       "-1.0001",
+       "1.0001",
        {"-1.0002", "-1.0003", "-1.0003", "-1.0002", "-1.0002", "-1.0002", "-1.0002"}},
       {8, "-0.0001", "0.0001", {"-0.0", "-0.0001", "-0.0001", "-0.0", "-0.0", "-0.0", "-0.0"}},
       {8, "0.0", "-5.0", {"-0.0", "-0.0", "-0.0", "-0.0", "-0.0", "-0.0", "-0.0"}},
       {8, "2.5", "4.0", {"10.0", "10.0", "10.0", "10.0", "10.0", "10.0", "10.0"}},
-      {8, "12.3456", "7.891",
+      {8,
+       "12.3456",
+       "7.891",
        {"97.4191", "97.4192", "97.4191", "97.4192", "97.4191", "97.4191", "97.4191"}},
-      {8, "5000.0", "2.0", {kOverflow, kOverflow, kOverflow, kOverflow, kOverflow, kOverflow,
-                            kOverflow}},
+      {8,
+       "5000.0",
+       "2.0",
+       {kOverflow, kOverflow, kOverflow, kOverflow, kOverflow, kOverflow, kOverflow}},
       // 99.9999 exactly at two places: a rounding carry out of the top.
-      {4, "9.99", "10.01", {"99.99", kOverflow, "99.99", kOverflow, kOverflow, kOverflow,
-                            kOverflow}},
-      {4, "-9.99", "10.01", {"-99.99", kOverflow, kOverflow, "-99.99", kOverflow, kOverflow,
-                             kOverflow}},
+      {4,
+       "9.99",
+       "10.01",
+       {"99.99", kOverflow, "99.99", kOverflow, kOverflow, kOverflow, kOverflow}},
+      {4,
+       "-9.99",
+       "10.01",
+       {"-99.99", kOverflow, kOverflow, "-99.99", kOverflow, kOverflow, kOverflow}},
   };
   for (const RoundingCase& c : cases) {
     for (std::size_t m = 0; m < std::size(kModes); ++m) {
@@ -154,23 +169,34 @@ TEST(FixedfloatMultiply, NumbersWithoutPlacesMultiplyToZero) {
 TEST(FixedfloatDivide, RoundsTheExactQuotientByEachMode) {
   const RoundingCase cases[] = {
       {8, "1.0", "3.0", {"0.3333", "0.3334", "0.3333", "0.3334", "0.3333", "0.3333", "0.3333"}},
-      {8, "-1.0", "3.0",
+      {8,
+       "-1.0",
+       "3.0",
        {"-0.3333", "-0.3334", "-0.3334", "-0.3333", "-0.3333", "-0.3333", "-0.3333"}},
-      {8, "2.0", "-3.0",
+      {8,
+       "2.0",
+       "-3.0",
        {"-0.6666", "-0.6667", "-0.6667", "-0.6666", "-0.6667", "-0.6667", "-0.6667"}},
       {8, "1.0", "8.0", {"0.125", "0.125", "0.125", "0.125", "0.125", "0.125", "0.125"}},
       {8, "0.0001", "2.0", {"0.0", "0.0001", "0.0", "0.0001", "0.0", "0.0001", "0.0"}},
-      {8, "0.0003", "2.0",
-       {"0.0001", "0.0002", "0.0001", "0.0002", "0.0002", "0.0002", "0.0001"}},
+      {8, "0.0003", "2.0", {"0.0001", "0.0002", "0.0001", "0.0002", "0.0002", "0.0002", "0.0001"}},
       {8, "-0.0001", "3.0", {"-0.0", "-0.0001", "-0.0001", "-0.0", "-0.0", "-0.0", "-0.0"}},
       {8, "0.0", "-5.0", {"-0.0", "-0.0", "-0.0", "-0.0", "-0.0", "-0.0", "-0.0"}},
-      {8, "12.3456", "7.891",
+      {8,
+       "12.3456",
+       "7.891",
        {"1.5645", "1.5646", "1.5645", "1.5646", "1.5645", "1.5645", "1.5645"}},
-      {8, "9999.0", "0.5", {kOverflow, kOverflow, kOverflow, kOverflow, kOverflow, kOverflow,
-                            kOverflow}},
-      {8, "1.0", "0.0001", {kOverflow, kOverflow, kOverflow, kOverflow, kOverflow, kOverflow,
-                            kOverflow}},
-      {8, "0.9999", "0.0001",
+      {8,
+       "9999.0",
+       "0.5",
+       {kOverflow, kOverflow, kOverflow, kOverflow, kOverflow, kOverflow, kOverflow}},
+      {8,
+       "1.0",
+       "0.0001",
+       {kOverflow, kOverflow, kOverflow, kOverflow, kOverflow, kOverflow, kOverflow}},
+      {8,
+       "0.9999",
+       "0.0001",
        {"9999.0", "9999.0", "9999.0", "9999.0", "9999.0", "9999.0", "9999.0"}},
   };
   for (const RoundingCase& c : cases) {
@@ -215,14 +241,16 @@ TEST(FixedfloatRounded, KeepsPlacesRoundedByEachModeWithTheSignKept) {
       {"2.5", 0, {"2.0", "3.0", "2.0", "3.0", "2.0", "3.0", "2.0"}},
       {"3.5", 0, {"3.0", "4.0", "3.0", "4.0", "4.0", "4.0", "3.0"}},
       {"-3.5001", 0, {"-3.0", "-4.0", "-4.0", "-3.0", "-4.0", "-4.0", "-4.0"}},
-      {"12.3456", 4, {"12.3456", "12.3456", "12.3456", "12.3456", "12.3456", "12.3456",
-                      "12.3456"}},
-      {"-12.3456", 9, {"-12.3456", "-12.3456", "-12.3456", "-12.3456", "-12.3456", "-12.3456",
-                       "-12.3456"}},
-      {"9999.996", 2, {"9999.99", kOverflow, "9999.99", kOverflow, kOverflow, kOverflow,
-                       kOverflow}},
-      {"-9999.996", 2, {"-9999.99", kOverflow, kOverflow, "-9999.99", kOverflow, kOverflow,
-                        kOverflow}},
+      {"12.3456", 4, {"12.3456", "12.3456", "12.3456", "12.3456", "12.3456", "12.3456", "12.3456"}},
+      {"-12.3456",
+       9,
+       {"-12.3456", "-12.3456", "-12.3456", "-12.3456", "-12.3456", "-12.3456", "-12.3456"}},
+      {"9999.996",
+       2,
+       {"9999.99", kOverflow, "9999.99", kOverflow, kOverflow, kOverflow, kOverflow}},
+      {"-9999.996",
+       2,
+       {"-9999.99", kOverflow, kOverflow, "-9999.99", kOverflow, kOverflow, kOverflow}},
   };
   for (const Case& c : cases) {
     for (std::size_t m = 0; m < std::size(kModes); ++m) {
@@ -252,16 +280,18 @@ TEST(FixedfloatNewArithmetic, LengthsThatDifferAreRefusedBeforeAnythingIsMade) {
 }
 
 TEST(FixedfloatNewArithmetic, OperandsNeverChangeAlsoWhenRefused) {
-  const char* pairs[][2] = {{"9999.9999", "-0.0001"}, {"5000.0", "2.0"}, {"1.0", "0.0"},
-                            {"-12.345", "0.5"},       {"9999.996", "1.0"}};
-  const std::vector<std::function<fixedfloat(const fixedfloat&, const fixedfloat&)>> operations =
-      {
-          [](const fixedfloat& a, const fixedfloat& b) { return a - b; },
-          [](const fixedfloat& a, const fixedfloat& b) { return a * b; },
-          [](const fixedfloat& a, const fixedfloat& b) { return a / b; },
-          [](const fixedfloat& a, const fixedfloat&) { return -a; },
-          [](const fixedfloat& a, const fixedfloat&) { return a.rounded(2); },
-      };
+  const char* pairs[][2] = {{"9999.9999", "-0.0001"},
+                            {"5000.0", "2.0"},
+                            {"1.0", "0.0"},
+                            {"-12.345", "0.5"},
+                            {"9999.996", "1.0"}};
+  const std::vector<std::function<fixedfloat(const fixedfloat&, const fixedfloat&)>> operations = {
+      [](const fixedfloat& a, const fixedfloat& b) { return a - b; },
+      [](const fixedfloat& a, const fixedfloat& b) { return a * b; },
+      [](const fixedfloat& a, const fixedfloat& b) { return a / b; },
+      [](const fixedfloat& a, const fixedfloat&) { return -a; },
+      [](const fixedfloat& a, const fixedfloat&) { return a.rounded(2); },
+  };
   for (const auto& pair : pairs) {
     for (const auto& operation : operations) {
       const fixedfloat a = num(8, pair[0]);
@@ -314,11 +344,15 @@ TEST(FixedfloatCompoundAssignment, EachIsTheOperatorAndAssignmentWithTheirLines)
   const Operation quotient = [](fixedfloat& x, const fixedfloat& y) { x /= y; };
   const Operation quotientplain = [](fixedfloat& x, const fixedfloat& y) { x = x / y; };
   const Case cases[] = {
-      {"0.123", "78.9", add, addplain},           {"1.5", "-2.5", add, addplain},  // underflow
-      {"9999.0", "1.0", add, addplain},           // wraps
-      {"1.5", "2.25", subtract, subtractplain},   {"9999.9999", "-1.0", subtract, subtractplain},
-      {"12.3456", "7.891", multiply, multiplyplain}, {"5000.0", "2.0", multiply, multiplyplain},
-      {"12.3456", "7.891", quotient, quotientplain}, {"1.0", "-0.0", quotient, quotientplain},
+      {"0.123", "78.9", add, addplain},
+      {"1.5", "-2.5", add, addplain},    // underflow
+      {"9999.0", "1.0", add, addplain},  // wraps
+      {"1.5", "2.25", subtract, subtractplain},
+      {"9999.9999", "-1.0", subtract, subtractplain},
+      {"12.3456", "7.891", multiply, multiplyplain},
+      {"5000.0", "2.0", multiply, multiplyplain},
+      {"12.3456", "7.891", quotient, quotientplain},
+      {"1.0", "-0.0", quotient, quotientplain},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.a) + " op " + c.b);
@@ -366,8 +400,11 @@ TEST(FixedfloatToDouble, ReadsTheTextAsTheNearestDouble) {
     double expected;
   };
   const Case cases[] = {
-      {8, "12.3456", 12.3456}, {8, "-0.0", -0.0},  {8, "0.1", 0.1},
-      {8, "-9999.9999", -9999.9999}, {40, "0.00000000000000000001", 1e-20},
+      {8, "12.3456", 12.3456},
+      {8, "-0.0", -0.0},
+      {8, "0.1", 0.1},
+      {8, "-9999.9999", -9999.9999},
+      {40, "0.00000000000000000001", 1e-20},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
