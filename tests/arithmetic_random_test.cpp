@@ -426,7 +426,7 @@ void checkfloats(Generator& random, const bigfloatmodel& a, const bigfloatmodel&
 
 TEST(ArithmeticRandom, FixedintAgreesWithBigIntegerModel) {
   Generator random(20261209U);
-  for (int round = 0; round < 1500; ++round) {
+  for (int round = 0; round < 1200; ++round) {
     const unsigned places = random.places();
     bigintmodel a = random.operand(places);
     // Now and then the operands' sizes differ.
@@ -439,7 +439,7 @@ TEST(ArithmeticRandom, FixedintAgreesWithBigIntegerModel) {
 
 TEST(ArithmeticRandom, FixedfloatAgreesWithBigIntegerModel) {
   Generator random(4711U);
-  for (int round = 0; round < 500; ++round) {
+  for (int round = 0; round < 400; ++round) {
     const unsigned long long length = 2 * ((random.places() + 1) / 2);
     const bigfloatmodel a = floatoperand(random, length);
     bigfloatmodel b = floatoperand(random, random.below(16) == 0 ? length + 2 : length);
