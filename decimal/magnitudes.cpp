@@ -10,21 +10,6 @@ namespace VELDRAN::internal {
 
 namespace {
 
-bool isatrest(const std::vector<std::int8_t>& digits) {
-  const std::int8_t* places = digits.data();
-  const std::size_t count = digits.size();
-  std::size_t p = 0;
-  std::uint64_t outside = 0;
-  for (; p + 8 <= count; p += 8) {
-    outside |= notatrest(loadword(places + p));
-  }
-  bool atrest = outside == 0;
-  for (; p < count; ++p) {
-    atrest = atrest && static_cast<std::uint8_t>(places[p]) <= 9;
-  }
-  return atrest;
-}
-
 std::int8_t moduloten(std::int8_t digit) {
   const int rest = digit % 10;
   return static_cast<std::int8_t>(rest < 0 ? rest + 10 : rest);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "decimal/digitwords.h"
 #include "decimal/limbs.h"
 #include "decimal/rounding.h"
 
@@ -18,6 +19,22 @@ namespace VELDRAN::internal {
 // set by hand give some result and never an undefined one.
 const std::int8_t* atrest(const std::vector<std::int8_t>& digits, std::vector<std::int8_t>& spare);
 
+// Whether every digit is 0 to 9; inline, as the small operations' one pass.
+inline bool isatrest(const std::vector<std::int8_t>& digits) {
+  const std::int8_t* places = digits.data();
+  const std::size_t count = digits.size();
+  std::size_t p = 0;
+  std::uint64_t outside = 0;
+  for (; p + 8 <= count; p += 8) {
+    outside |= notatrest(loadword(places + p));
+  }
+  bool atrest = outside == 0;
+  for (; p < count; ++p) {
+    atrest = atrest && static_cast<std::uint8_t>(places[p]) <= 9;
+  }
+  return atrest;
+}
+
 // Two operands' digits to compute with, and the room for them should they
 // not be at rest.
 struct operanddigits {
@@ -27,7 +44,12 @@ struct operanddigits {
   const std::int8_t* right;
 
   operanddigits(const std::vector<std::int8_t>& a, const std::vector<std::int8_t>& b)
-      : left(atrest(a, leftspare)), right(atrest(b, rightspare)) {}
+      : left(a.data()), right(b.data()) {
+    if (!isatrest(a) || !isatrest(b)) {
+      left = atrest(a, leftspare);
+      right = atrest(b, rightspare);
+    }
+  }
 };
 
 bool iszero(const std::int8_t* digits, std::size_t places);
