@@ -104,18 +104,16 @@ TEST(FixedfloatPlacesText, DigitsSetOutsideZeroToNineAreWrittenAsNumbers) {
 TEST(FixedfloatStreamPrecision, FixedWritesThePrecisionsDigitsOthersTheShortestText) {
   const fixedfloat price(8, "1259.6");
   std::ostringstream out;
-  out << price << ' ' << std::fixed << std::setprecision(2) << price << ' '
-      << std::setprecision(0) << price << ' ' << std::scientific << price << ' '
-      << std::defaultfloat << price;
+  out << price << ' ' << std::fixed << std::setprecision(2) << price << ' ' << std::setprecision(0)
+      << price << ' ' << std::scientific << price << ' ' << std::defaultfloat << price;
   EXPECT_EQ(out.str(), "1259.6 1259.60 1260 1259.6 1259.6");
 }
 
 TEST(FixedfloatStreamPrecision, WidthFillAndAlignmentApplyAsToAString) {
   const fixedfloat amount(8, "-0.004");
   std::ostringstream out;
-  out << std::fixed << std::setprecision(2) << '[' << std::setw(8) << amount << "]["
-      << std::left << std::setfill('*') << std::setw(8) << amount << "][" << std::setw(2)
-      << amount << ']';
+  out << std::fixed << std::setprecision(2) << '[' << std::setw(8) << amount << "][" << std::left
+      << std::setfill('*') << std::setw(8) << amount << "][" << std::setw(2) << amount << ']';
   EXPECT_EQ(out.str(), "[   -0.00][-0.00***][-0.00]");
 }
 

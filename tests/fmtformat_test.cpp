@@ -1,12 +1,13 @@
 // {fmt} formatting of both number classes: text as asstring() gives it,
 // padded as a string; a fixedfloat precision fixes the fraction digits.
+#include "decimal/fmtformat"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "decimal/fixedfloat"
 #include "decimal/fixedint"
-#include "decimal/fmtformat"
 
 namespace {
 
@@ -43,8 +44,8 @@ TEST(FmtFormat, FillAlignmentAndWidthApplyAsToAString) {
 TEST(FmtFormat, EveryOtherPresentationIsAFormatError) {
   const fixedfloat price(8, "19.99");
   const fixedint count(4, 42);
-  for (const char* spec : {"{:+}", "{:#}", "{:08}", "{:e}", "{:.2e}", "{:f}", "{:s}", "{:.}",
-                           "{:{}}", "{:L}"}) {
+  for (const char* spec :
+       {"{:+}", "{:#}", "{:08}", "{:e}", "{:.2e}", "{:f}", "{:s}", "{:.}", "{:{}}", "{:L}"}) {
     EXPECT_THROW((void)fmt::format(fmt::runtime(spec), price, 8), fmt::format_error) << spec;
   }
   for (const char* spec : {"{:d}", "{:.2}", "{:+}", "{:08}", "{:x}"}) {
