@@ -117,4 +117,12 @@ TEST(FixedfloatStreamPrecision, WidthFillAndAlignmentApplyAsToAString) {
   EXPECT_EQ(out.str(), "[   -0.00][-0.00***][-0.00]");
 }
 
+TEST(FixedfloatStreamRefusal, ThrowsTheStreamsFailureWhenItsMaskHasFailbit) {
+  VELDRAN::fixedfloat number(8, "1.5");
+  std::istringstream in("1.55555 2.25");
+  in.exceptions(std::ios_base::failbit);
+  EXPECT_THROW(in >> number, std::ios_base::failure);
+  EXPECT_EQ(number.asstring(), "1.5");
+}
+
 }  // namespace

@@ -9,10 +9,11 @@
 #error "<version> found the library's version header"
 #endif
 
+#include <veldran/version.h>
+
 #include <fixedint>
 #include <iostream>
 #include <string>
-#include <veldran/version.h>
 
 #include "decimal/fixedfloat"
 #include "diagnostics/log"
