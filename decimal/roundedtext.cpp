@@ -48,7 +48,7 @@ std::string fixedfloat::asstring(unsigned long long places, rounding mode) const
   // kept[k] is the digit of place lowest + k; at least the units place.
   std::vector<int> kept(std::max(digits.size(), half + 1) - lowest, 0);
   for (std::size_t place = lowest; place < digits.size(); ++place) {
-    kept[place - lowest] = digits[place];
+    kept[place - lowest] = int{digits[place]};
   }
   if (lowest > 0) {
     bool restnonzero = false;

@@ -16,8 +16,8 @@ endif()
 foreach(public
     "VELDRAN::logstream" "VELDRAN::init" "VELDRAN::oldtermfunc" "VELDRAN::log("
     "VELDRAN::setup()" "VELDRAN::logdumper()" "VELDRAN::fixedint::fixedint("
-    "VELDRAN::fixedint::asstring() const" "VELDRAN::fixedfloat::fixedfloat("
-    "VELDRAN::fixedfloat::asstring(unsigned long long, VELDRAN::rounding) const"
+    "VELDRAN::fixedint::asstring" "VELDRAN::fixedfloat::fixedfloat("
+    "(unsigned long long, VELDRAN::rounding) const"
     "VELDRAN::operator<<(std::ostream&, VELDRAN::fixedfloat const&)"
     "VELDRAN::operator>>(std::istream&, VELDRAN::fixedint&)"
     "std::hash<VELDRAN::fixedint>::operator()" "std::hash<VELDRAN::fixedfloat>::operator()")
