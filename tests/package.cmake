@@ -31,6 +31,9 @@ endfunction()
 veldran_consumer_test(Package.ConsumerBuildsAgainstTheBuildTree buildtree)
 veldran_consumer_test(Package.SubdirectoryConsumerBuildsAndInstallsNoneOfVeldran subdirectory)
 veldran_consumer_test(Package.FetchContentConsumerBuildsFromALocalTree fetchcontent)
+if(BUILD_SHARED_LIBS)
+  veldran_consumer_test(Package.ParentInstallingSharedBuildRunsThroughItsInstallRpath runpath)
+endif()
 
 # The installed package; the scratch prefixes would not hold absolute dirs.
 if(NOT VELDRAN_INSTALL)

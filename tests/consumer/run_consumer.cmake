@@ -7,6 +7,9 @@
 #                 prefix that the install mode left in PREFIX
 #   subdirectory  builds the add_subdirectory consumer on SOURCE_DIR, then
 #   fetchcontent  (or the FetchContent one) and checks its install
+#   runpath       builds the add_subdirectory consumer on a shared veldran that
+#                 it installs too, with CMAKE_INSTALL_RPATH, and runs the
+#                 installed program with nothing else to find the library
 #   fmt           builds the {fmt} consumer against the prefix in PREFIX
 #   meson         builds the Meson consumer through pkg-config against PREFIX
 #
@@ -180,6 +183,16 @@ elseif(MODE STREQUAL "pkgconfig")
   # pkg-config gives no run path; a shared library is found through this.
   run(run "${CMAKE_COMMAND}" -E env "LD_LIBRARY_PATH=${PREFIX}/${LIBDIR}" "${program}")
   run(run "${CMAKE_COMMAND}" -E env "LD_LIBRARY_PATH=${PREFIX}/${LIBDIR}" "${program}-cxx20")
+
+elseif(MODE STREQUAL "runpath")
+  build_consumer("${CONSUMER_DIR}/subdirectory" "-DVELDRAN_SOURCE_DIR=${SOURCE_DIR}"
+                 -DBUILD_SHARED_LIBS=ON -DVELDRAN_INSTALL=ON
+                 "-DCMAKE_INSTALL_RPATH=$ORIGIN/../${LIBDIR}")
+  set(prefix "${WORK_DIR}/prefix")
+  run(install "${CMAKE_COMMAND}" --install "${WORK_DIR}/consumer" --prefix "${prefix}"
+      ${config_args})
+  unset(ENV{LD_LIBRARY_PATH})
+  run(run "${prefix}/bin/veldran-consumer")
 
 elseif(MODE STREQUAL "fmt")
   if(NOT FMT_FOUND)
