@@ -91,7 +91,7 @@ std::istream& readtext(std::istream& in, Number& x) {
 
 }  // namespace
 
-// --- Construction from text ----------------------------------------------------
+// --- Construction from text -----------------------------------------------
 // Not delegating, as fixedint(size, value): a refused text must leave no
 // constructed object behind, so no deletion line is written for it.
 
