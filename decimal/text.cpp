@@ -12,6 +12,7 @@
 
 #include "decimal/fixedfloat"
 #include "decimal/fixedint"
+#include "diagnostics/log"
 
 namespace VELDRAN {
 
@@ -90,6 +91,25 @@ std::istream& readtext(std::istream& in, Number& x) {
 
 }  // namespace
 
+// --- Construction from text -----------------------------------------------
+// Not delegating, as fixedint(size, value): a refused text must leave no
+// constructed object behind, so no deletion line is written for it.
+
+fixedint::fixedint(unsigned long long size, std::string_view text)
+    : negative(false), size(0), hassign(true), overflowthrows(false) {
+  construct(size);
+  *this = text;
+}
+
+// The steps of fixedfloat(length), then the text. The member `value` was
+// made, so its deletion is logged; the fixedfloat's is not.
+fixedfloat::fixedfloat(unsigned long long length, std::string_view text)
+    : value(0), length(0), hassign(false), negative(false) {
+  internal::logline("Creating new fixedfloat object!");
+  init(length);
+  *this = text;
+}
+
 // --- Text in -----------------------------------------------------------------
 
 fixedint& fixedint::operator=(std::string_view text) {
@@ -129,7 +149,17 @@ fixedfloat& fixedfloat::operator=(std::string_view text) {
 
 std::ostream& operator<<(std::ostream& out, const fixedint& x) { return out << x.asstring(); }
 
-std::ostream& operator<<(std::ostream& out, const fixedfloat& x) { return out << x.asstring(); }
+// As a double is written: std::fixed takes the precision as the number of
+// fraction digits (6 when it is negative), any other floatfield the
+// shortest exact text. Either way the text is padded as a string.
+std::ostream& operator<<(std::ostream& out, const fixedfloat& x) {
+  if ((out.flags() & std::ios_base::floatfield) == std::ios_base::fixed) {
+    const std::streamsize precision = out.precision();
+    const auto places = static_cast<unsigned long long>(precision < 0 ? 6 : precision);
+    return out << x.asstring(places);
+  }
+  return out << x.asstring();
+}
 
 std::istream& operator>>(std::istream& in, fixedint& x) { return readtext(in, x); }
 

@@ -1,10 +1,11 @@
 // Uses the library's headers by every spelling a consumer may write:
 // through the include directory, through its decimal/ subdirectory, and
 // the generated version header.
+#include <veldran/version.h>
+
 #include <fixedint>
 #include <iostream>
 #include <string>
-#include <veldran/version>
 
 #include "decimal/fixedfloat"
 

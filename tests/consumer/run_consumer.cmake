@@ -7,6 +7,14 @@
 #                 prefix that the install mode left in PREFIX
 #   subdirectory  builds the add_subdirectory consumer on SOURCE_DIR, then
 #   fetchcontent  (or the FetchContent one) and checks its install
+#   runpath       builds the add_subdirectory consumer on a shared veldran that
+#                 it installs too, with CMAKE_INSTALL_RPATH, and runs the
+#                 installed program with nothing else to find the library
+#   fmt           builds the {fmt} consumer against the prefix in PREFIX
+#   meson         builds the Meson consumer through pkg-config against PREFIX
+#
+# Every mode but the last two also builds standard_headers.cpp as C++20.
+# A mode whose tool is missing prints "SKIPPED: <why>" and succeeds.
 #
 # -DMODE= -DWORK_DIR= (scratch, wiped first) -DCONSUMER_DIR= (this directory)
 # -DVERSION=      the veldran project version every consumer must see
@@ -14,7 +22,8 @@
 # -DGENERATOR= -DCXX_COMPILER= -DCXX_STANDARD= -DSANITIZERS=
 #                 taken over from the veldran build so the consumer compiles
 #                 and links the same way (a sanitized library needs a sanitized link)
-# -DCTEST_COMMAND= -DPKG_CONFIG= (empty: the pkgconfig mode is skipped)
+# -DCTEST_COMMAND= -DPKG_CONFIG= (empty: looked for again here, so a
+#                 pkg-config installed after the configure is found)
 
 foreach(required MODE WORK_DIR CONSUMER_DIR VERSION CXX_COMPILER)
   if(NOT ${required})
@@ -80,6 +89,26 @@ function(expect_package_from dir)
   endif()
 endfunction()
 
+# Sets PKG_CONFIG, looking for it when the configure found none; returns
+# from the script, skipped, when there is none.
+macro(find_pkg_config)
+  if(NOT PKG_CONFIG)
+    unset(PKG_CONFIG CACHE)  # an empty value given with -D would stop the search
+    find_program(PKG_CONFIG pkg-config)
+  endif()
+  if(NOT PKG_CONFIG)
+    message(STATUS "SKIPPED: pkg-config not found; install pkg-config to run this test")
+    return()
+  endif()
+endmacro()
+
+# Lets pkg-config see the veldran.pc in PREFIX alone: one installed
+# elsewhere must not be found.
+macro(use_prefix_pc_only)
+  set(ENV{PKG_CONFIG_LIBDIR} "${PREFIX}/${LIBDIR}/pkgconfig")
+  unset(ENV{PKG_CONFIG_PATH})
+endmacro()
+
 # Fails unless `dir` exists and holds exactly the entries `expected`.
 function(expect_entries dir)
   file(GLOB entries RELATIVE "${dir}" "${dir}/*")
@@ -97,9 +126,10 @@ function(check_install_tree prefix)
   string(REGEX REPLACE "/.*" "" libtop "${LIBDIR}")
   expect_entries("${prefix}" include ${libtop} share)
   expect_entries("${prefix}/include" veldran)
-  expect_entries("${prefix}/include/veldran" decimal diagnostics version)
-  expect_entries("${prefix}/include/veldran/decimal" fixedint fixedfloat)
-  expect_entries("${prefix}/include/veldran/diagnostics" log)
+  # No name of a standard header in the directories on the include path.
+  expect_entries("${prefix}/include/veldran" decimal diagnostics version.h)
+  expect_entries("${prefix}/include/veldran/decimal" fixedint fixedfloat fmtformat)
+  expect_entries("${prefix}/include/veldran/diagnostics" log export.h)
   expect_entries("${prefix}/share/doc/veldran" LICENSE)
   expect_entries("${prefix}/${LIBDIR}/pkgconfig" veldran.pc)
   string(REGEX MATCH "^[0-9]+" major "${VERSION}")
@@ -123,13 +153,8 @@ elseif(MODE STREQUAL "buildtree")
   expect_package_from("${BUILD_DIR}")
 
 elseif(MODE STREQUAL "pkgconfig")
-  if(NOT PKG_CONFIG)
-    message(STATUS "SKIPPED: pkg-config not found; install it to run this test")
-    return()
-  endif()
-  # Only the prefix: a veldran.pc installed elsewhere must not be found.
-  set(ENV{PKG_CONFIG_LIBDIR} "${PREFIX}/${LIBDIR}/pkgconfig")
-  unset(ENV{PKG_CONFIG_PATH})
+  find_pkg_config()
+  use_prefix_pc_only()
   execute_process(COMMAND "${PKG_CONFIG}" --modversion veldran
                   OUTPUT_VARIABLE modversion OUTPUT_STRIP_TRAILING_WHITESPACE
                   RESULT_VARIABLE result)
@@ -153,8 +178,58 @@ elseif(MODE STREQUAL "pkgconfig")
   run(compile "${CXX_COMPILER}" -std=c++${standard} ${sanitizer_flags}
       "-DVELDRAN_EXPECTED_VERSION=\"${VERSION}\"" "${CONSUMER_DIR}/main.cpp" ${flags}
       -o "${program}")
+  run(compile "${CXX_COMPILER}" -std=c++20 ${sanitizer_flags}
+      "${CONSUMER_DIR}/standard_headers.cpp" ${flags} -o "${program}-cxx20")
   # pkg-config gives no run path; a shared library is found through this.
   run(run "${CMAKE_COMMAND}" -E env "LD_LIBRARY_PATH=${PREFIX}/${LIBDIR}" "${program}")
+  run(run "${CMAKE_COMMAND}" -E env "LD_LIBRARY_PATH=${PREFIX}/${LIBDIR}" "${program}-cxx20")
+
+elseif(MODE STREQUAL "runpath")
+  build_consumer("${CONSUMER_DIR}/subdirectory" "-DVELDRAN_SOURCE_DIR=${SOURCE_DIR}"
+                 -DBUILD_SHARED_LIBS=ON -DVELDRAN_INSTALL=ON
+                 "-DCMAKE_INSTALL_RPATH=$ORIGIN/../${LIBDIR}")
+  set(prefix "${WORK_DIR}/prefix")
+  run(install "${CMAKE_COMMAND}" --install "${WORK_DIR}/consumer" --prefix "${prefix}"
+      ${config_args})
+  unset(ENV{LD_LIBRARY_PATH})
+  run(run "${prefix}/bin/veldran-consumer")
+
+elseif(MODE STREQUAL "fmt")
+  if(NOT FMT_FOUND)
+    message(STATUS "SKIPPED: {fmt} not found; install libfmt-dev to run this test")
+    return()
+  endif()
+  build_consumer("${CONSUMER_DIR}/fmt" "-DCMAKE_PREFIX_PATH=${PREFIX}")
+  expect_package_from("${PREFIX}")
+
+elseif(MODE STREQUAL "meson")
+  find_program(MESON meson)
+  find_program(NINJA NAMES ninja ninja-build)
+  if(NOT MESON OR NOT NINJA)
+    message(STATUS "SKIPPED: meson or ninja not found; install meson and ninja-build "
+                   "to run this test")
+    return()
+  endif()
+  find_pkg_config()
+  use_prefix_pc_only()
+  # Meson takes its sources from one directory: the project and the two
+  # programs the other consumers build.
+  set(source "${WORK_DIR}/source")
+  file(COPY "${CONSUMER_DIR}/meson/meson.build" "${CONSUMER_DIR}/meson/meson_options.txt"
+       "${CONSUMER_DIR}/main.cpp" "${CONSUMER_DIR}/standard_headers.cpp"
+       DESTINATION "${source}")
+  set(ENV{CXX} "${CXX_COMPILER}")
+  set(ENV{PKG_CONFIG} "${PKG_CONFIG}")
+  if(SANITIZERS)
+    list(JOIN sanitizer_flags " " flags)
+    set(ENV{CXXFLAGS} "${flags}")
+    set(ENV{LDFLAGS} "-fsanitize=${SANITIZERS}")
+  endif()
+  set(ENV{LD_LIBRARY_PATH} "${PREFIX}/${LIBDIR}")
+  set(build "${WORK_DIR}/build")
+  run(configure "${MESON}" setup "${build}" "${source}" "-Dexpected_version=${VERSION}")
+  run(build "${MESON}" compile -C "${build}")
+  run(run "${MESON}" test -C "${build}" --print-errorlogs)
 
 elseif(MODE STREQUAL "subdirectory" OR MODE STREQUAL "fetchcontent")
   build_consumer("${CONSUMER_DIR}/${MODE}" "-DVELDRAN_SOURCE_DIR=${SOURCE_DIR}"

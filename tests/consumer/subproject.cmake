@@ -12,5 +12,11 @@ target_compile_definitions(veldran-consumer PRIVATE
   VELDRAN_EXPECTED_VERSION="${VELDRAN_EXPECTED_VERSION}")
 install(TARGETS veldran-consumer)
 
+# C++20 with the standard <version> included first: nothing may shadow it.
+add_executable(veldran-consumer-cxx20 ${CMAKE_CURRENT_LIST_DIR}/standard_headers.cpp)
+target_link_libraries(veldran-consumer-cxx20 PRIVATE veldran::veldran)
+set_target_properties(veldran-consumer-cxx20 PROPERTIES CXX_STANDARD 20 CXX_STANDARD_REQUIRED ON)
+
 enable_testing()
 add_test(NAME consumer COMMAND veldran-consumer)
+add_test(NAME standard_headers COMMAND veldran-consumer-cxx20)
