@@ -47,10 +47,10 @@ fixedint::fixedint(unsigned long long size, long long value)
 void fixedint::construct(unsigned long long places) {
   setup();
   size = places;
-  internal::logline("New fixedint object!");
-  internal::logline("Resizing Digits to: ", places);
+  internal::logorthrow("New fixedint object!");
+  internal::logorthrow("Resizing Digits to: ", places);
   digits.resize(places);
-  internal::logline("Done.");
+  internal::logorthrow("Done.");
   overflowthrows = false;
   hassign = true;
 }
@@ -100,12 +100,12 @@ fixedint fixedint::getcopy() const {
 }
 
 void fixedint::resize(unsigned long long size) {
-  internal::logline("Resize requested in fixedint.");
-  internal::logline("Resizing Digits to: ", size);
+  internal::logorthrow("Resize requested in fixedint.");
+  internal::logorthrow("Resizing Digits to: ", size);
   // The count is stored only once the storage has it, so the two never differ.
   digits.resize(size);
   this->size = size;
-  internal::logline("Done.");
+  internal::logorthrow("Done.");
 }
 
 // --- Digits and text ---------------------------------------------------------
