@@ -63,6 +63,11 @@ class loglock {
     }
   }
 
+  // The free path alone, for a holder that neither logs nor ends the
+  // process before releasequickly(); any other case takes acquire().
+  bool tryquickly() noexcept { return !held_.exchange(true, std::memory_order_acquire); }
+  void releasequickly() noexcept { held_.store(false, std::memory_order_release); }
+
   // Keeps the lock, held by this thread, for good: the report has begun.
   void seal() noexcept { sealed_.store(true, std::memory_order_relaxed); }
   bool sealed() const noexcept { return sealed_.load(std::memory_order_relaxed); }
@@ -142,10 +147,12 @@ linestart start{};
   return true;
 }
 
+inline bool stampcurrent(std::time_t now) noexcept { return start.second == now && start.valid; }
+
 // Brings `start` to the current second; false when the time has no ctime text.
 inline bool stampnow() noexcept {
   const std::time_t now = readclock();
-  return (start.valid && start.second == now) || restamp(now);
+  return stampcurrent(now) || restamp(now);
 }
 
 // --- The stream ----------------------------------------------------------------
@@ -369,7 +376,8 @@ constexpr std::size_t directlimit = 1U << 16U;
 // Copies `count` characters and returns the end of the copy. A message is
 // short, so it takes a few fixed-size moves, which may overlap, rather than
 // a call of memcpy.
-inline char* copytext(char* to, const char* from, std::size_t count) noexcept {
+[[gnu::always_inline]] inline char* copytext(char* to, const char* from,
+                                             std::size_t count) noexcept {
   constexpr std::size_t chunk = 16;
   if (count > 4 * chunk) {
     std::memcpy(to, from, count);
@@ -392,34 +400,43 @@ inline char* copytext(char* to, const char* from, std::size_t count) noexcept {
   return to + count;
 }
 
+// The part of the opening the usual case copies, whole: every stamp of a
+// four- or five-digit year fits.
+constexpr std::size_t quickopening = 48;
+
 // The usual case, the lock held and the stamp current: the line is copied
 // once, straight into the free room of logstream's own string buffer, whose
-// sync does nothing, so there is no flush to make. The opening is copied
-// whole, its unused end included, which the line then overwrites. False,
-// having written nothing, when the case is not the usual one.
-inline bool appenddirectly(const linetext& line) noexcept {
-  if (!logstream.good() || logstream.tie() != nullptr || capacity != 0) {
+// sync does nothing, so there is no flush to make. The opening is copied in
+// one block, its unused end included, which the message then overwrites.
+// False, having written nothing, when the case is not the usual one.
+[[gnu::always_inline]] inline bool appenddirectly(std::string_view message, std::string_view detail,
+                                                  bool numbered,
+                                                  unsigned long long number) noexcept {
+  if (!logstream.good() || logstream.tie() != nullptr || capacity != 0 ||
+      start.length > quickopening) {
     return false;
   }
   std::stringbuf& own = *logstream.rdbuf();
   if (&currentbuffer() != &own) {
     return false;
   }
-  const std::size_t most = start.length + line.message.size() + line.detail.size() + numberroom + 1;
+  const std::size_t most =
+      quickopening + message.size() + detail.size() + (numbered ? numberroom : 0) + 1;
   char* at = stringbufareas::next(own);
-  const auto room = static_cast<std::size_t>(stringbufareas::last(own) - at);
-  if (most > directlimit || room < std::max(most, sizeof start.text)) {
+  if (most > directlimit || static_cast<std::size_t>(stringbufareas::last(own) - at) < most) {
     return false;
   }
   char* const first = at;
-  std::memcpy(at, start.text, sizeof start.text);
-  at += start.length;
-  at = copytext(at, line.message.data(), line.message.size());
-  if (line.numbered) {
-    at = std::to_chars(at, at + numberroom, line.number).ptr;
+  for (std::size_t done = 0; done < quickopening; done += 16) {
+    std::memcpy(at + done, start.text + done, 16);
   }
-  if (!line.detail.empty()) {
-    at = copytext(at, line.detail.data(), line.detail.size());
+  at += start.length;
+  at = copytext(at, message.data(), message.size());
+  if (numbered) {
+    at = std::to_chars(at, at + numberroom, number).ptr;
+  }
+  if (!detail.empty()) {
+    at = copytext(at, detail.data(), detail.size());
   }
   *at++ = '\n';
   stringbufareas::advance(own, static_cast<int>(at - first));
@@ -456,9 +473,8 @@ inline bool appenddirectly(const linetext& line) noexcept {
   }
 }
 
-// Logs one line; false, with nothing appended, when the time has no ctime
-// text. A line that the crash report keeps out is dropped as if written.
-bool writeline(const linetext& line) noexcept {
+// writeline's way when the lock is taken or the second has changed.
+[[gnu::noinline]] bool writelineslowly(const linetext& line) noexcept {
   const lockguard guard;
   if (!guard.held()) {
     return true;
@@ -466,10 +482,28 @@ bool writeline(const linetext& line) noexcept {
   if (!stampnow()) {
     return false;
   }
-  if (!appenddirectly(line)) {
+  if (!appenddirectly(line.message, line.detail, line.numbered, line.number)) {
     sendline(line);
   }
   return true;
+}
+
+// Logs one line; false, with nothing appended, when the time has no ctime
+// text. A line that the crash report keeps out is dropped as if written.
+// The usual line takes the free lock, finds the stamp current and goes
+// straight into the buffer: nothing in between can log or end the
+// process, so the lock's depth is left alone.
+[[gnu::always_inline]] inline bool writeline(std::string_view message, std::string_view detail,
+                                             bool numbered, unsigned long long number) noexcept {
+  if (lock.tryquickly()) {
+    const bool written =
+        stampcurrent(readclock()) && appenddirectly(message, detail, numbered, number);
+    lock.releasequickly();
+    if (written) {
+      return true;
+    }
+  }
+  return writelineslowly({message, detail, numbered, number});
 }
 
 [[noreturn]] void throwtimeerror() {
@@ -502,24 +536,24 @@ void setlogclock(logclockfunction read) noexcept {
   clockseam.store(read, std::memory_order_relaxed);
 }
 
-void logline(std::string_view message) noexcept { writeline({message, {}, false, 0}); }
+void logline(std::string_view message) noexcept { writeline(message, {}, false, 0); }
 
 void logline(std::string_view text, unsigned long long number) noexcept {
-  writeline({text, {}, true, number});
+  writeline(text, {}, true, number);
 }
 
 void logline(std::string_view text, std::string_view detail) noexcept {
-  writeline({text, detail, false, 0});
+  writeline(text, detail, false, 0);
 }
 
 void logorthrow(std::string_view message) {
-  if (!writeline({message, {}, false, 0})) {
+  if (!writeline(message, {}, false, 0)) {
     throwtimeerror();
   }
 }
 
 void logorthrow(std::string_view text, unsigned long long number) {
-  if (!writeline({text, {}, true, number})) {
+  if (!writeline(text, {}, true, number)) {
     throwtimeerror();
   }
 }

@@ -63,7 +63,8 @@ TEST_F(BoundedLog, KeepsTheNewestWholeLinesWithinItsCapacity) {
   for (int n = 0; n < 300; ++n) {
     // Lines of different lengths, some of them with a line feed inside.
     const std::string message = numbered(n) + (n % 7 == 0 ? "\nmore" : "");
-    VELDRAN::log(n % 7 == 0 ? message : numbered(n) + std::string(static_cast<std::size_t>(n % 23), ' '));
+    VELDRAN::log(n % 7 == 0 ? message
+                            : numbered(n) + std::string(static_cast<std::size_t>(n % 23), ' '));
     const std::string text = VELDRAN::logsnapshot();
     written += veldran_test::kLinePrefixLength + message.size() + 1;
     ASSERT_LE(text.size(), kCapacity) << n;
@@ -136,7 +137,8 @@ TEST(BoundedLogDeathTest, CrashReportFollowsTheNewestLines) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   // A re-executed child inherits the parent's directory through the environment.
   if (std::getenv("VELDRAN_CAPACITY_TEST_DIR") == nullptr) {
-    const fs::path root = fs::temp_directory_path() / ("veldran-capacity-" + std::to_string(getpid()));
+    const fs::path root =
+        fs::temp_directory_path() / ("veldran-capacity-" + std::to_string(getpid()));
     setenv("VELDRAN_CAPACITY_TEST_DIR", root.c_str(), 1);
   }
   const fs::path dir = std::getenv("VELDRAN_CAPACITY_TEST_DIR");

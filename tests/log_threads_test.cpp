@@ -164,7 +164,8 @@ class LogThreadsProcess : public testing::Test {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     // A re-executed child inherits the parent's directory through the environment.
     if (std::getenv("VELDRAN_THREADS_TEST_ROOT") == nullptr) {
-      const fs::path root = fs::temp_directory_path() / ("veldran-threads-" + std::to_string(getpid()));
+      const fs::path root =
+          fs::temp_directory_path() / ("veldran-threads-" + std::to_string(getpid()));
       setenv("VELDRAN_THREADS_TEST_ROOT", root.c_str(), 1);
     }
     dir_ = fs::path(std::getenv("VELDRAN_THREADS_TEST_ROOT")) /
