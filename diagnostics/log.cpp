@@ -400,47 +400,63 @@ constexpr std::size_t directlimit = 1U << 16U;
   return to + count;
 }
 
+// Writes `number` in decimal at `at` and returns the end; the counts the
+// library logs are mostly single digits.
+[[gnu::always_inline]] inline char* writedecimal(char* at, unsigned long long number) noexcept {
+  if (number < 10) {
+    *at = static_cast<char>('0' + number);
+    return at + 1;
+  }
+  return std::to_chars(at, at + numberroom, number).ptr;
+}
+
 // The part of the opening the usual case copies, whole: every stamp of a
 // four- or five-digit year fits.
 constexpr std::size_t quickopening = 48;
 
-// The usual case, the lock held and the stamp current: the line is copied
-// once, straight into the free room of logstream's own string buffer, whose
-// sync does nothing, so there is no flush to make. The opening is copied in
-// one block, its unused end included, which the message then overwrites.
-// False, having written nothing, when the case is not the usual one.
-[[gnu::always_inline]] inline bool appenddirectly(std::string_view message, std::string_view detail,
-                                                  bool numbered,
-                                                  unsigned long long number) noexcept {
+// The usual case, the lock held and the stamp current: a good, untied
+// stream writing to its own string buffer, whose sync does nothing (so
+// there is no flush to make), and no bound. Returns the free room of the
+// put area, or 0 when the case is not the usual one.
+[[gnu::always_inline]] inline std::size_t directroom() noexcept {
   if (!logstream.good() || logstream.tie() != nullptr || capacity != 0 ||
       start.length > quickopening) {
-    return false;
+    return 0;
   }
   std::stringbuf& own = *logstream.rdbuf();
   if (&currentbuffer() != &own) {
-    return false;
+    return 0;
   }
-  const std::size_t most =
-      quickopening + message.size() + detail.size() + (numbered ? numberroom : 0) + 1;
+  const auto room = static_cast<std::size_t>(stringbufareas::last(own) - stringbufareas::next(own));
+  return std::min(room, directlimit);
+}
+
+// The most room `line` takes in the put area: the whole opening block too.
+[[gnu::always_inline]] inline std::size_t directsize(const linetext& line) noexcept {
+  return quickopening + line.message.size() + line.detail.size() +
+         (line.numbered ? numberroom : 0) + 1;
+}
+
+// Copies `line` once, straight into the put area, which has room for it.
+// The opening is copied in one block, its unused end included, which the
+// message then overwrites.
+[[gnu::always_inline]] inline void putdirectly(const linetext& line) noexcept {
+  std::stringbuf& own = *logstream.rdbuf();
   char* at = stringbufareas::next(own);
-  if (most > directlimit || static_cast<std::size_t>(stringbufareas::last(own) - at) < most) {
-    return false;
-  }
   char* const first = at;
   for (std::size_t done = 0; done < quickopening; done += 16) {
     std::memcpy(at + done, start.text + done, 16);
   }
   at += start.length;
-  at = copytext(at, message.data(), message.size());
-  if (numbered) {
-    at = std::to_chars(at, at + numberroom, number).ptr;
+  at = copytext(at, line.message.data(), line.message.size());
+  if (line.numbered) {
+    at = writedecimal(at, line.number);
   }
-  if (!detail.empty()) {
-    at = copytext(at, detail.data(), detail.size());
+  if (!line.detail.empty()) {
+    at = copytext(at, line.detail.data(), line.detail.size());
   }
   *at++ = '\n';
   stringbufareas::advance(own, static_cast<int>(at - first));
-  return true;
 }
 
 // Every other case, the lock held and the stamp current: a bounded log, a
@@ -482,24 +498,29 @@ constexpr std::size_t quickopening = 48;
   if (!stampnow()) {
     return false;
   }
-  if (!appenddirectly(line.message, line.detail, line.numbered, line.number)) {
+  if (directroom() >= directsize(line)) {
+    putdirectly(line);
+  } else {
     sendline(line);
   }
   return true;
 }
 
-// Logs one line; false, with nothing appended, when the time has no ctime
-// text. A line that the crash report keeps out is dropped as if written.
-// The usual line takes the free lock, finds the stamp current and goes
-// straight into the buffer: nothing in between can log or end the
+// Logs one line; false, with no part of it appended, when the time has no
+// ctime text. A line that the crash report keeps out is dropped as if
+// written. The usual line takes the free lock, finds the stamp current and
+// goes straight into the buffer: nothing in between can log or end the
 // process, so the lock's depth is left alone.
 [[gnu::always_inline]] inline bool writeline(std::string_view message, std::string_view detail,
                                              bool numbered, unsigned long long number) noexcept {
   if (lock.tryquickly()) {
-    const bool written =
-        stampcurrent(readclock()) && appenddirectly(message, detail, numbered, number);
+    const linetext line{message, detail, numbered, number};
+    const bool direct = stampcurrent(readclock()) && directroom() >= directsize(line);
+    if (direct) {
+      putdirectly(line);
+    }
     lock.releasequickly();
-    if (written) {
+    if (direct) {
       return true;
     }
   }
