@@ -44,6 +44,16 @@ void replacebyzero(fixedint& value, unsigned long long places) {
   value.digits.swap(zero.digits);
 }
 
+// As `target = sum` for a temporary sum, but target takes the sum's digits
+// over instead of copying them; the sum is deleted as the temporary was.
+void takeover(fixedint& target, fixedint&& sum) {
+  target.digits.swap(sum.digits);
+  target.negative = sum.negative;
+  target.size = sum.size;
+  target.hassign = sum.hassign;
+  target.overflowthrows = sum.overflowthrows;
+}
+
 std::size_t countdigits(long long magnitude) {
   std::size_t count = 0;
   for (; magnitude != 0; magnitude /= 10) {
@@ -210,7 +220,7 @@ fixedfloat fixedfloat::operator+(fixedfloat other) {
     throw std::length_error("Size is not equal!");
   }
   fixedfloat result(length);
-  result.value = value + other.value;
+  takeover(result.value, value + other.value);
   if (hassign) {
     result.updsign();
   }

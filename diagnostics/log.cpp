@@ -115,6 +115,14 @@ std::time_t readclock() noexcept {
 // Bytes the log may hold; 0 for no bound.
 std::size_t capacity = 0;
 
+// The part of the opening the usual case copies, whole: every stamp of a
+// four- or five-digit year fits.
+constexpr std::size_t quickopening = 48;
+
+// Whether the usual case of a line may apply, as far as the log's own state
+// says: no bound, and an opening short enough to be copied in one block.
+bool quickcase = true;
+
 // --- The stamp -----------------------------------------------------------------
 
 constexpr std::string_view lineopening = "VELDRAN [";
@@ -144,6 +152,7 @@ linestart start{};
   start.length = static_cast<std::size_t>(end - start.text);
   start.second = now;
   start.valid = true;
+  quickcase = capacity == 0 && start.length <= quickopening;
   return true;
 }
 
@@ -410,17 +419,12 @@ constexpr std::size_t directlimit = 1U << 16U;
   return std::to_chars(at, at + numberroom, number).ptr;
 }
 
-// The part of the opening the usual case copies, whole: every stamp of a
-// four- or five-digit year fits.
-constexpr std::size_t quickopening = 48;
-
 // The usual case, the lock held and the stamp current: a good, untied
 // stream writing to its own string buffer, whose sync does nothing (so
 // there is no flush to make), and no bound. Returns the free room of the
 // put area, or 0 when the case is not the usual one.
 [[gnu::always_inline]] inline std::size_t directroom() noexcept {
-  if (!logstream.good() || logstream.tie() != nullptr || capacity != 0 ||
-      start.length > quickopening) {
+  if (!quickcase || !logstream.good() || logstream.tie() != nullptr) {
     return 0;
   }
   std::stringbuf& own = *logstream.rdbuf();
@@ -620,6 +624,7 @@ void setlogcapacity(std::size_t bytes) {
     return;
   }
   capacity = bytes;
+  quickcase = capacity == 0 && start.length <= quickopening;
   if (capacity != 0 && &currentbuffer() == logstream.rdbuf()) {
     makeroom(*logstream.rdbuf(), 0);
   }
