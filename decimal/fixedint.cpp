@@ -124,7 +124,7 @@ void fixedint::construct(unsigned long long places) {
   size = places;
   internal::logorthrow("New fixedint object!");
   internal::logorthrow("Resizing Digits to: ", places);
-  digits.assign(places, 0);  // from empty: cheaper than resize, the same digits
+  std::vector<std::int8_t>(places).swap(digits);  // from empty: cheaper than resize
   internal::logorthrow("Done.");
   overflowthrows = false;
   hassign = true;

@@ -104,13 +104,13 @@ class lockguard {
 // the lock; `init` itself is read and written under the lock.
 std::atomic<bool> setupdone{false};
 
-// The clock seam; null reads std::time.
-std::atomic<internal::logclockfunction> clockseam{nullptr};
+std::time_t systemclock() { return std::time(nullptr); }
 
-std::time_t readclock() noexcept {
-  const internal::logclockfunction read = clockseam.load(std::memory_order_relaxed);
-  return read == nullptr ? std::time(nullptr) : read();
-}
+// The clock seam: the stamps are read through it, std::time unless a test
+// put another clock in.
+std::atomic<internal::logclockfunction> clockseam{systemclock};
+
+std::time_t readclock() noexcept { return clockseam.load(std::memory_order_relaxed)(); }
 
 // Bytes the log may hold; 0 for no bound.
 std::size_t capacity = 0;
@@ -390,10 +390,13 @@ constexpr std::size_t directlimit = 1U << 16U;
   constexpr std::size_t chunk = 16;
   if (count > 4 * chunk) {
     std::memcpy(to, from, count);
+  } else if (count > 2 * chunk) {
+    std::memcpy(to, from, chunk);
+    std::memcpy(to + chunk, from + chunk, chunk);
+    std::memcpy(to + count - 2 * chunk, from + count - 2 * chunk, chunk);
+    std::memcpy(to + count - chunk, from + count - chunk, chunk);
   } else if (count >= chunk) {
-    for (std::size_t done = 0; done + chunk < count; done += chunk) {
-      std::memcpy(to + done, from + done, chunk);
-    }
+    std::memcpy(to, from, chunk);
     std::memcpy(to + count - chunk, from + count - chunk, chunk);
   } else if (count >= 8) {
     std::memcpy(to, from, 8);
@@ -494,7 +497,10 @@ constexpr std::size_t directlimit = 1U << 16U;
 }
 
 // writeline's way when the lock is taken or the second has changed.
-[[gnu::noinline]] bool writelineslowly(const linetext& line) noexcept {
+// Its parts come apart, in registers, so that the usual way keeps no frame.
+[[gnu::noinline]] bool writelineslowly(std::string_view message, std::string_view detail,
+                                       bool numbered, unsigned long long number) noexcept {
+  const linetext line{message, detail, numbered, number};
   const lockguard guard;
   if (!guard.held()) {
     return true;
@@ -528,7 +534,7 @@ constexpr std::size_t directlimit = 1U << 16U;
       return true;
     }
   }
-  return writelineslowly({message, detail, numbered, number});
+  return writelineslowly(message, detail, numbered, number);
 }
 
 [[noreturn]] void throwtimeerror() {
@@ -558,7 +564,7 @@ std::size_t formatctime(std::time_t when, char (&text)[ctimecapacity]) noexcept 
 }
 
 void setlogclock(logclockfunction read) noexcept {
-  clockseam.store(read, std::memory_order_relaxed);
+  clockseam.store(read != nullptr ? read : systemclock, std::memory_order_relaxed);
 }
 
 void logline(std::string_view message) noexcept { writeline(message, {}, false, 0); }

@@ -367,6 +367,22 @@ TEST(LogLine, EveryLineReachesAndFlushesAnotherBuffer) {
   EXPECT_TRUE(VELDRAN::logstream.good());
 }
 
+// Short messages are copied in blocks that may overlap: every length up to
+// past the longest block comes out whole, next to a number and alone.
+TEST(LogLine, MessagesOfEveryLengthAreCopiedWhole) {
+  veldran_test::LogCapture capture;
+  Lines expected;
+  for (std::size_t length = 0; length <= 80; ++length) {
+    std::string message;
+    for (std::size_t i = 0; i < length; ++i) message += static_cast<char>('a' + i % 26);
+    VELDRAN::internal::logline(message);
+    VELDRAN::internal::logline(message, length);
+    VELDRAN::log(message);
+    expected.insert(expected.end(), {message, message + std::to_string(length), message});
+  }
+  EXPECT_EQ(capture.messages(), expected);
+}
+
 TEST(LogLine, LongTextWithTheLargestNumberIsOneWholeLine) {
   veldran_test::LogCapture capture;
   const std::string text(210, 't');
