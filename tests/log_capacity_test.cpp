@@ -1,0 +1,173 @@
+// A bounded log: it keeps the newest whole lines within its capacity,
+// drops about half at a time, trims at once when the capacity shrinks, and
+// the crash report of a bounded log follows its newest lines.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "decimal/fixedint"
+#include "diagnostics/log"
+#include "support/log_capture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+// The messages of `text`, which must be whole lines; "line N" for N.
+Lines messagesof(const std::string& text) {
+  Lines messages;
+  for (std::size_t begin = 0; begin < text.size();) {
+    const std::size_t end = text.find('\n', begin);
+    if (end == std::string::npos || text.compare(begin, 9, "VELDRAN [") != 0 ||
+        end - begin < veldran_test::kLinePrefixLength) {
+      messages.push_back("BROKEN " + text.substr(begin));
+      break;
+    }
+    messages.push_back(text.substr(begin + veldran_test::kLinePrefixLength,
+                                   end - begin - veldran_test::kLinePrefixLength));
+    begin = end + 1;
+  }
+  return messages;
+}
+
+std::string numbered(int n) { return "line " + std::to_string(n); }
+
+// Whether `messages` are the lines numbered up to `last`, none missing.
+bool newestrun(const Lines& messages, int last) {
+  for (std::size_t i = 0; i < messages.size(); ++i) {
+    if (messages[messages.size() - 1 - i] != numbered(last - static_cast<int>(i))) return false;
+  }
+  return true;
+}
+
+class BoundedLog : public testing::Test {
+ protected:
+  void TearDown() override { VELDRAN::setlogcapacity(0); }
+  veldran_test::LogCapture capture_;
+};
+
+TEST_F(BoundedLog, KeepsTheNewestWholeLinesWithinItsCapacity) {
+  constexpr std::size_t kCapacity = 1000;
+  VELDRAN::setlogcapacity(kCapacity);
+  std::size_t written = 0;
+  std::size_t previous = 0;
+  for (int n = 0; n < 300; ++n) {
+    // Lines of different lengths, some of them with a line feed inside.
+    const std::string message = numbered(n) + (n % 7 == 0 ? "\nmore" : "");
+    VELDRAN::log(n % 7 == 0 ? message
+                            : numbered(n) + std::string(static_cast<std::size_t>(n % 23), ' '));
+    const std::string text = VELDRAN::logsnapshot();
+    written += veldran_test::kLinePrefixLength + message.size() + 1;
+    ASSERT_LE(text.size(), kCapacity) << n;
+    ASSERT_EQ(text.compare(0, 9, "VELDRAN ["), 0) << text;
+    ASSERT_EQ(text.back(), '\n');
+    ASSERT_NE(text.find("]: " + numbered(n)), std::string::npos) << "the newest line is kept";
+    if (written >= kCapacity / 4) {
+      ASSERT_GE(text.size(), kCapacity / 4) << n;
+    }
+    // Dropping goes down to about half at once, not a line at a time.
+    if (text.size() < previous) {
+      ASSERT_LE(text.size(), kCapacity / 2 + 150) << n;  // two lines at most
+    }
+    previous = text.size();
+  }
+}
+
+TEST_F(BoundedLog, SmallerCapacityTrimsAtOnceAndZeroKeepsEverything) {
+  for (int n = 0; n < 100; ++n) VELDRAN::log(numbered(n));
+  const std::size_t full = VELDRAN::logsnapshot().size();
+  VELDRAN::setlogcapacity(full * 2);
+  EXPECT_EQ(VELDRAN::logsnapshot().size(), full);
+  VELDRAN::setlogcapacity(500);
+  const Lines kept = messagesof(VELDRAN::logsnapshot());
+  EXPECT_LE(VELDRAN::logsnapshot().size(), 500U);
+  EXPECT_GE(kept.size(), 3U);
+  EXPECT_TRUE(newestrun(kept, 99)) << testing::PrintToString(kept);
+
+  VELDRAN::setlogcapacity(0);
+  for (int n = 100; n < 300; ++n) VELDRAN::log(numbered(n));
+  const Lines all = messagesof(VELDRAN::logsnapshot());
+  EXPECT_EQ(all.size(), kept.size() + 200);
+  EXPECT_TRUE(newestrun(all, 299));
+}
+
+TEST_F(BoundedLog, LineLongerThanTheCapacityEmptiesTheLog) {
+  VELDRAN::setlogcapacity(200);
+  VELDRAN::log("short");
+  VELDRAN::log(std::string(300, 'x'));
+  EXPECT_EQ(VELDRAN::logsnapshot(), "");
+  VELDRAN::log("short");
+  EXPECT_EQ(messagesof(VELDRAN::logsnapshot()), Lines{"short"});
+}
+
+TEST_F(BoundedLog, ProgramThatReadsTheLogKeepsItsPlace) {
+  VELDRAN::setlogcapacity(600);
+  for (int n = 0; n < 8; ++n) VELDRAN::log(numbered(n));
+  std::string line;
+  std::getline(VELDRAN::logstream, line);
+  for (int n = 8; n < 40; ++n) VELDRAN::log(numbered(n));
+  // What was not read yet and survived is read on; nothing reads as cut.
+  while (std::getline(VELDRAN::logstream, line)) {
+    EXPECT_EQ(line.compare(0, 9, "VELDRAN ["), 0) << line;
+  }
+  VELDRAN::logstream.clear();
+  EXPECT_TRUE(newestrun(messagesof(VELDRAN::logsnapshot()), 39));
+}
+
+TEST_F(BoundedLog, SnapshotAndClearTakeTheWholeLog) {
+  VELDRAN::log("one");
+  VELDRAN::logstream.setstate(std::ios_base::badbit);
+  EXPECT_EQ(messagesof(VELDRAN::logsnapshot()), Lines{"one"});
+  VELDRAN::logclear();
+  EXPECT_EQ(VELDRAN::logsnapshot(), "");
+  VELDRAN::log("two");  // the error state went with the clearing
+  EXPECT_EQ(messagesof(VELDRAN::logsnapshot()), Lines{"two"});
+}
+
+TEST(BoundedLogDeathTest, CrashReportFollowsTheNewestLines) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  // A re-executed child inherits the parent's directory through the environment.
+  if (std::getenv("VELDRAN_CAPACITY_TEST_DIR") == nullptr) {
+    const fs::path root =
+        fs::temp_directory_path() / ("veldran-capacity-" + std::to_string(getpid()));
+    setenv("VELDRAN_CAPACITY_TEST_DIR", root.c_str(), 1);
+  }
+  const fs::path dir = std::getenv("VELDRAN_CAPACITY_TEST_DIR");
+  fs::create_directories(dir / "logs");
+  EXPECT_EXIT(
+      {
+        if (chdir(dir.c_str()) != 0) std::_Exit(99);
+        VELDRAN::setlogcapacity(600);
+        const VELDRAN::fixedint first(4);
+        for (int n = 0; n < 100; ++n) VELDRAN::log(numbered(n));
+        std::terminate();
+      },
+      testing::KilledBySignal(SIGABRT), "");
+  std::ifstream file(dir / "logs/veldran.log");
+  const std::string text{std::istreambuf_iterator<char>(file), {}};
+  const Lines messages = messagesof(text);
+  const Lines report = {"Terminate called. Preparing report.",
+                        "Opened File.",
+                        "Rethrowing exception and getting type.",
+                        "Exception type: UNKNOWN",
+                        "what(): UNKNOWN",
+                        "--- LOG END: NO FURTHER MESSAGES ---"};
+  ASSERT_GT(messages.size(), report.size() + 2) << text;
+  const Lines before(messages.begin(), messages.end() - 6);
+  EXPECT_EQ(Lines(messages.end() - 6, messages.end()), report);
+  EXPECT_TRUE(newestrun(before, 99)) << text;
+  const std::size_t reportstart = text.find("]: Terminate called.");
+  EXPECT_LE(text.rfind('\n', reportstart) + 1, 600U);
+  fs::remove_all(dir);
+}
+
+}  // namespace
