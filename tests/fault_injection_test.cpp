@@ -548,9 +548,9 @@ TEST_F(FaultInjection, LogLineIsStoredWholeOrNotAtAll) {
 
 // Every object the call made whole is deleted again by the time it returns:
 // a fixedint is whole once its digits are (its third line, "Done."), a
-// fixedfloat once its init has logged its last line. Silent copies, such as
-// the operand * takes by value, add deletions of their own. Read only while
-// the log has lost no line.
+// fixedfloat once its init has logged its last line (its tenth). Silent
+// copies, such as the operand * takes by value, add deletions of their
+// own. Read only while the log has lost no line.
 bool everymadeobjectdeleted(const Lines& lines) {
   std::size_t made = 0;
   std::size_t madefloats = 0;
