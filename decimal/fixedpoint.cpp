@@ -119,8 +119,18 @@ fixedfloat fixedfloat::rounded(unsigned long long places, rounding mode) const {
 // Written out as the plain expression, so that each has the operator's
 // lines, including those of the copy that + takes by value.
 
+// The sum leaves a carry out of the top in `value` before it has made its
+// result; should anything fail after that, the value is put back.
 fixedfloat& fixedfloat::operator+=(const fixedfloat& other) {
-  *this = *this + other;
+  std::vector<std::int8_t> digitsbefore = value.digits;
+  const bool negativebefore = value.negative;
+  try {
+    *this = *this + other;
+  } catch (...) {
+    value.digits.swap(digitsbefore);
+    value.negative = negativebefore;
+    throw;
+  }
   return *this;
 }
 

@@ -18,6 +18,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -541,6 +542,458 @@ TEST_F(FaultInjection, LogLineIsStoredWholeOrNotAtAll) {
            for (int line = 0; line < 40; ++line) VELDRAN::log("Done.");  // past the first growth
            attempt([] { VELDRAN::log(kOwnMessage); });
          }));
+}
+
+// --- The operations that make only their result ------------------------------------
+
+// Every object the call made whole is deleted again by the time it returns:
+// a fixedint is whole once its digits are (its third line, "Done."), a
+// fixedfloat once its init has logged its last line (its tenth). Silent
+// copies, such as the operand * takes by value, add deletions of their
+// own. Read only while the log has lost no line.
+bool everymadeobjectdeleted(const Lines& lines) {
+  std::size_t made = 0;
+  std::size_t madefloats = 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const auto saysdone = [&lines](std::size_t at) {
+      return at < lines.size() && lines[at] == "Done.";
+    };
+    made += lines[i] == "New fixedint object!" && saysdone(i + 2) ? 1 : 0;
+    madefloats += lines[i] == "Creating new fixedfloat object!" && saysdone(i + 9) ? 1 : 0;
+  }
+  return count(lines, kDeleted) >= made && count(lines, kDeletedfloat) >= madefloats;
+}
+
+// `count` digits 1 to 9, most significant first.
+std::string nonzerodigits(std::size_t count) {
+  std::string text;
+  for (std::size_t i = 0; i < count; ++i) {
+    text += static_cast<char>('1' + i * 7 % 9);
+  }
+  return text;
+}
+
+// Past 1024 places the limb kernels take their scratch from the heap.
+constexpr unsigned long long kWide = 1200;
+
+fixedint wideint(const std::string& text) {
+  fixedint x(kWide);
+  x = text;
+  return x;
+}
+
+fixedfloat widefloat(const std::string& text) {
+  fixedfloat f(kWide);
+  f = text;
+  return f;
+}
+
+// Sweeps `trial` once per operand pair and keeps the most allocation
+// points any of them made.
+template <class Operands, class Trial>
+sweep exhausteach(const Operands& operands, Trial trial) {
+  sweep most;
+  for (const auto& pair : operands) {
+    SCOPED_TRACE(pair.name);
+    most.points = std::max(most.points, exhaust([&] { trial(pair); }).points);
+  }
+  return most;
+}
+
+struct intoperands {
+  const char* name;
+  fixedint (*left)();
+  fixedint (*right)();
+};
+
+const intoperands kIntOperands[] = {
+    {"8 places", [] { return fixedint(8, -7654321); }, [] { return fixedint(8, 12); }},
+    {"8 places, hassign clear",
+     [] {
+       fixedint a(8, 7654321);
+       a.hassign = false;
+       return a;
+     },
+     [] { return fixedint(8, -12); }},
+    // Read modulo ten through a copy of the digits.
+    {"8 places, a digit set by hand",
+     [] {
+       fixedint a(8, 7654321);
+       a.digits[0] = 13;
+       return a;
+     },
+     [] { return fixedint(8, -12); }},
+    {"1200 places", [] { return -wideint(nonzerodigits(600)); },
+     [] { return wideint(nonzerodigits(500)); }},
+};
+
+struct intoperation {
+  const char* name;
+  void (*call)(const fixedint& a, const fixedint& b);
+};
+
+const intoperation kIntOperations[] = {
+    {"-a", [](const fixedint& a, const fixedint&) { const fixedint result = -a; }},
+    {"a - b", [](const fixedint& a, const fixedint& b) { const fixedint result = a - b; }},
+    {"a / b", [](const fixedint& a, const fixedint& b) { const fixedint result = a / b; }},
+    {"a % b", [](const fixedint& a, const fixedint& b) { const fixedint result = a % b; }},
+    {"a.divide(b, halfeven)",
+     [](const fixedint& a, const fixedint& b) {
+       const fixedint result = a.divide(b, VELDRAN::rounding::halfeven);
+     }},
+    {"a * b", [](const fixedint& a, const fixedint& b) { const fixedint result = a * b; }},
+    {"a <= b, a >= b",
+     [](const fixedint& a, const fixedint& b) { static_cast<void>((a <= b) + (a >= b)); }},
+    {"a.todouble()", [](const fixedint& a, const fixedint&) { static_cast<void>(a.todouble()); }},
+};
+
+TEST_F(FaultInjection, NewFixedintArithmeticLeavesItsOperandsUnchanged) {
+  for (const intoperation& operation : kIntOperations) {
+    SCOPED_TRACE(operation.name);
+    record(std::string("fixedint ") + operation.name,
+           exhausteach(kIntOperands, [&operation](const intoperands& operands) {
+             const fixedint a = operands.left();
+             const fixedint b = operands.right();
+             const std::string before = show(a) + show(b);
+             attempt([&] { operation.call(a, b); });
+             EXPECT_EQ(show(a) + show(b), before);
+             if (VELDRAN::logstream.good()) {
+               EXPECT_TRUE(everymadeobjectdeleted(attemptmessages()));
+             }
+           }));
+  }
+}
+
+struct floatoperands {
+  const char* name;
+  fixedfloat (*left)();
+  fixedfloat (*right)();
+};
+
+const floatoperands kFloatOperands[] = {
+    {"length 8", [] { return number(123456); }, [] { return number(78910); }},
+    {"length 8, a digit set by hand",
+     [] {
+       fixedfloat a = number(-123456);
+       a.value.digits[0] = 17;
+       return a;
+     },
+     [] { return number(78910); }},
+    {"length 1200", [] { return widefloat("-" + nonzerodigits(300) + "." + nonzerodigits(500)); },
+     [] { return widefloat(nonzerodigits(200) + "." + nonzerodigits(550)); }},
+};
+
+struct floatoperation {
+  const char* name;
+  void (*call)(const fixedfloat& a, const fixedfloat& b);
+};
+
+const floatoperation kFloatOperations[] = {
+    {"-a", [](const fixedfloat& a, const fixedfloat&) { const fixedfloat result = -a; }},
+    {"a - b", [](const fixedfloat& a, const fixedfloat& b) { const fixedfloat result = a - b; }},
+    {"a.multiply(b, floor)",
+     [](const fixedfloat& a, const fixedfloat& b) {
+       const fixedfloat result = a.multiply(b, VELDRAN::rounding::floor);
+     }},
+    {"a.divide(b, halfawayfromzero)",
+     [](const fixedfloat& a, const fixedfloat& b) {
+       const fixedfloat result = a.divide(b, VELDRAN::rounding::halfawayfromzero);
+     }},
+    {"a * b", [](const fixedfloat& a, const fixedfloat& b) { const fixedfloat result = a * b; }},
+    {"a / b", [](const fixedfloat& a, const fixedfloat& b) { const fixedfloat result = a / b; }},
+    {"a.rounded(2, ceiling)",
+     [](const fixedfloat& a, const fixedfloat&) {
+       const fixedfloat result = a.rounded(2, VELDRAN::rounding::ceiling);
+     }},
+    {"a.todouble()",
+     [](const fixedfloat& a, const fixedfloat&) { static_cast<void>(a.todouble()); }},
+};
+
+TEST_F(FaultInjection, NewFixedfloatArithmeticLeavesItsOperandsUnchanged) {
+  for (const floatoperation& operation : kFloatOperations) {
+    SCOPED_TRACE(operation.name);
+    record(std::string("fixedfloat ") + operation.name,
+           exhausteach(kFloatOperands, [&operation](const floatoperands& operands) {
+             const fixedfloat a = operands.left();
+             const fixedfloat b = operands.right();
+             const std::string before = show(a) + show(b);
+             attempt([&] { operation.call(a, b); });
+             EXPECT_EQ(show(a) + show(b), before);
+             if (VELDRAN::logstream.good()) {
+               EXPECT_TRUE(everymadeobjectdeleted(attemptmessages()));
+             }
+           }));
+  }
+}
+
+// --- Compound assignment -------------------------------------------------------------
+
+struct intcompound {
+  const char* name;
+  fixedint (*left)();
+  fixedint (*right)();
+  void (*assign)(fixedint& a, const fixedint& b);
+  fixedint (*plain)(fixedint& a, const fixedint& b);  // the same as an expression
+};
+
+void addto(fixedint& a, const fixedint& b) { a += b; }
+void subtractfrom(fixedint& a, const fixedint& b) { a -= b; }
+void multiplyby(fixedint& a, const fixedint& b) { a *= b; }
+void divideby(fixedint& a, const fixedint& b) { a /= b; }
+void reduceby(fixedint& a, const fixedint& b) { a %= b; }
+fixedint sum(fixedint& a, const fixedint& b) { return a + b; }
+fixedint difference(fixedint& a, const fixedint& b) { return a - b; }
+fixedint product(fixedint& a, const fixedint& b) { return a * b; }
+fixedint quotient(fixedint& a, const fixedint& b) { return a / b; }
+fixedint remainder(fixedint& a, const fixedint& b) { return a % b; }
+
+const intcompound kIntCompounds[] = {
+    {"8 places: 1234 += 4321", [] { return fixedint(8, 1234); }, [] { return fixedint(8, 4321); },
+     addto, sum},
+    {"8 places: 99999999 += 1", [] { return fixedint(8, 99999999); }, [] { return fixedint(8, 1); },
+     addto, sum},
+    {"8 places: 5 += -3", [] { return fixedint(8, 5); }, [] { return fixedint(8, -3); }, addto,
+     sum},
+    {"8 places: -1234567 -= 7654321", [] { return fixedint(8, -1234567); },
+     [] { return fixedint(8, 7654321); }, subtractfrom, difference},
+    {"8 places: -1234 *= 4321", [] { return fixedint(8, -1234); }, [] { return fixedint(8, 4321); },
+     multiplyby, product},
+    {"1200 places: *=", [] { return wideint(nonzerodigits(600)); },
+     [] { return -wideint(nonzerodigits(500)); }, multiplyby, product},
+    {"8 places: -7654321 /= 12", [] { return fixedint(8, -7654321); },
+     [] { return fixedint(8, 12); }, divideby, quotient},
+    {"1200 places: /=", [] { return -wideint(nonzerodigits(1100)); },
+     [] { return wideint(nonzerodigits(550)); }, divideby, quotient},
+    {"8 places: -7654321 %= 1234", [] { return fixedint(8, -7654321); },
+     [] { return fixedint(8, 1234); }, reduceby, remainder},
+    {"1200 places: %=", [] { return wideint(nonzerodigits(1100)); },
+     [] { return wideint(nonzerodigits(550)); }, reduceby, remainder},
+};
+
+// A failed fixedint compound assignment leaves its target as the operation
+// leaves its left operand: unchanged, or holding the carry of a +.
+TEST_F(FaultInjection, CompoundAssignmentLeavesTheTargetAsItWasWhenMemoryRunsOut) {
+  for (const intcompound& c : kIntCompounds) {
+    SCOPED_TRACE(c.name);
+    record(c.name, exhaust([&c] {
+             fixedint a = c.left();
+             const fixedint b = c.right();
+             const std::string before = show(a);
+             const std::string right = show(b);
+             fixedint left(a);
+             const std::string assigned = show(c.plain(left, b));
+             const std::string leftafter = show(left);
+             attempt([&] { c.assign(a, b); });
+             EXPECT_TRUE(whole(a));
+             EXPECT_EQ(show(b), right);
+             if (failed()) {
+               EXPECT_TRUE(show(a) == before || show(a) == leftafter) << show(a);
+             } else {
+               EXPECT_EQ(show(a), assigned);
+             }
+           }));
+  }
+}
+
+struct floatcompound {
+  const char* name;
+  fixedfloat (*left)();
+  fixedfloat (*right)();
+  void (*assign)(fixedfloat& a, const fixedfloat& b);
+  fixedfloat (*plain)(fixedfloat& a, const fixedfloat& b);  // the same as an expression
+};
+
+void addto(fixedfloat& a, const fixedfloat& b) { a += b; }
+void subtractfrom(fixedfloat& a, const fixedfloat& b) { a -= b; }
+void multiplyby(fixedfloat& a, const fixedfloat& b) { a *= b; }
+void divideby(fixedfloat& a, const fixedfloat& b) { a /= b; }
+fixedfloat sum(fixedfloat& a, const fixedfloat& b) { return a + b; }
+fixedfloat difference(fixedfloat& a, const fixedfloat& b) { return a - b; }
+fixedfloat product(fixedfloat& a, const fixedfloat& b) { return a * b; }
+fixedfloat quotient(fixedfloat& a, const fixedfloat& b) { return a / b; }
+
+const floatcompound kFloatCompounds[] = {
+    {"length 8: 12.3456 += 7.891", [] { return number(123456); }, [] { return number(78910); },
+     addto, sum},
+    // The sum's carry out of the top goes into the left operand first.
+    {"length 8: 9999.9999 += 0.0001", [] { return number(99999999); }, [] { return number(1); },
+     addto, sum},
+    {"length 8: -12.3456 -= 7.891", [] { return number(-123456); }, [] { return number(78910); },
+     subtractfrom, difference},
+    {"length 8: 12.3456 *= -7.891", [] { return number(123456); }, [] { return number(-78910); },
+     multiplyby, product},
+    {"length 1200: *=", [] { return widefloat(nonzerodigits(300) + "." + nonzerodigits(500)); },
+     [] { return widefloat("-" + nonzerodigits(200) + "." + nonzerodigits(550)); }, multiplyby,
+     product},
+    {"length 8: 12.3456 /= 7.891", [] { return number(123456); }, [] { return number(78910); },
+     divideby, quotient},
+    {"length 1200: /=", [] { return widefloat(nonzerodigits(550) + "." + nonzerodigits(500)); },
+     [] { return widefloat(nonzerodigits(200) + "." + nonzerodigits(550)); }, divideby, quotient},
+};
+
+TEST_F(FaultInjection, FixedfloatCompoundAssignmentLeavesTheTargetUnchangedWhenMemoryRunsOut) {
+  for (const floatcompound& c : kFloatCompounds) {
+    SCOPED_TRACE(c.name);
+    record(c.name, exhaust([&c] {
+             fixedfloat a = c.left();
+             const fixedfloat b = c.right();
+             const std::string before = show(a);
+             const std::string right = show(b);
+             fixedfloat left(a);
+             const std::string assigned = show(c.plain(left, b));
+             attempt([&] { c.assign(a, b); });
+             EXPECT_TRUE(whole(a));
+             EXPECT_EQ(show(b), right);
+             EXPECT_EQ(show(a), failed() ? before : assigned);
+           }));
+  }
+}
+
+// --- Refusals ---------------------------------------------------------------------
+
+bool refusedasexpected = false;  // the last attemptrefusal() call threw `message`
+
+// Runs `call`, which refuses with `message` while memory lasts, through
+// attempt(); the refusal is caught before it could count as an escape.
+template <class Call>
+void attemptrefusal(const char* message, Call call) {
+  refusedasexpected = false;
+  attempt([&] {
+    try {
+      call();
+    } catch (const std::bad_alloc&) {
+      throw;
+    } catch (const std::exception& error) {
+      // Compared in place: a copy of the text could fail by itself.
+      refusedasexpected = std::strcmp(error.what(), message) == 0;
+      if (!refusedasexpected) throw;
+    }
+  });
+}
+
+const char* const kOverflow = "Overflow occured.";
+const char* const kUnderflow = "Underflow occured.";
+const char* const kByZero = "Division by zero!";
+
+struct intrefusal {
+  const char* name;
+  const char* message;
+  fixedint (*left)();
+  fixedint (*right)();
+  void (*call)(fixedint& a, const fixedint& b);
+};
+
+fixedint unsignedint(long long value) {
+  fixedint x(8, value);
+  x.hassign = false;
+  return x;
+}
+
+fixedint overflowthrowing(long long value) {
+  fixedint x(8, value);
+  x.overflowthrows = true;
+  return x;
+}
+
+const intrefusal kIntRefusals[] = {
+    {"8 places: 99999999 - -1", kOverflow, [] { return fixedint(8, 99999999); },
+     [] { return fixedint(8, -1); },
+     [](fixedint& a, const fixedint& b) { const fixedint result = a - b; }},
+    {"8 places, hassign clear: 3 -= 5", kUnderflow, [] { return unsignedint(3); },
+     [] { return fixedint(8, 5); }, subtractfrom},
+    {"8 places: 5 += -7", kUnderflow, [] { return fixedint(8, 5); }, [] { return fixedint(8, -7); },
+     addto},
+    {"8 places, overflowthrows: 99999999 += 1", kOverflow,
+     [] { return overflowthrowing(99999999); }, [] { return fixedint(8, 1); }, addto},
+    {"8 places: 7 / -0", kByZero, [] { return fixedint(8, 7); }, [] { return -fixedint(8, 0); },
+     [](fixedint& a, const fixedint& b) { const fixedint result = a / b; }},
+    {"8 places: 7 %= 0", kByZero, [] { return fixedint(8, 7); }, [] { return fixedint(8, 0); },
+     reduceby},
+    {"8 places: 7.divide(0, ceiling)", kByZero, [] { return fixedint(8, 7); },
+     [] { return fixedint(8, 0); },
+     [](fixedint& a, const fixedint& b) {
+       const fixedint result = a.divide(b, VELDRAN::rounding::ceiling);
+     }},
+    {"1200 places: /= 0", kByZero, [] { return wideint(nonzerodigits(1100)); },
+     [] { return fixedint(kWide); }, divideby},
+    // Refused after the kernel's scratch, with a message made on the way out.
+    {"1200 places: *= past the top", "Out of range while running multiplication! Index: 1200",
+     [] { return wideint(nonzerodigits(600)); }, [] { return wideint(nonzerodigits(700)); },
+     multiplyby},
+};
+
+TEST_F(FaultInjection, RefusedFixedintOperationsLeaveTheirOperandsUnchanged) {
+  for (const intrefusal& c : kIntRefusals) {
+    SCOPED_TRACE(c.name);
+    record(c.name, exhaust([&c] {
+             fixedint a = c.left();
+             const fixedint b = c.right();
+             const std::string before = show(a) + show(b);
+             attemptrefusal(c.message, [&] { c.call(a, b); });
+             EXPECT_EQ(show(a) + show(b), before);
+             EXPECT_TRUE(failed() || refusedasexpected);
+           }));
+  }
+}
+
+struct floatrefusal {
+  const char* name;
+  const char* message;
+  fixedfloat (*left)();
+  fixedfloat (*right)();
+  void (*call)(fixedfloat& a, const fixedfloat& b);
+};
+
+fixedfloat overflowthrowing(fixedfloat f) {
+  f.value.overflowthrows = true;
+  return f;
+}
+
+const floatrefusal kFloatRefusals[] = {
+    {"length 8: 9999.9999 - -0.0001", kOverflow, [] { return number(99999999); },
+     [] { return number(-1); },
+     [](fixedfloat& a, const fixedfloat& b) { const fixedfloat result = a - b; }},
+    {"length 8: 9999.0 * 2.0", kOverflow, [] { return number(99990000); },
+     [] { return number(20000); },
+     [](fixedfloat& a, const fixedfloat& b) { const fixedfloat result = a * b; }},
+    {"length 8: 9999.996 rounded to 2 places", kOverflow, [] { return number(99999960); },
+     [] { return number(0); },
+     [](fixedfloat& a, const fixedfloat&) { const fixedfloat result = a.rounded(2); }},
+    {"length 8: 1.0 / -0.0", kByZero, [] { return number(10000); }, [] { return -number(0); },
+     [](fixedfloat& a, const fixedfloat& b) { const fixedfloat result = a / b; }},
+    {"length 8: 1.5 += -2.5", kUnderflow, [] { return number(15000); },
+     [] { return number(-25000); }, addto},
+    {"length 8, overflowthrows: 9999.9999 += 0.0001", kOverflow,
+     [] { return overflowthrowing(number(99999999)); }, [] { return number(1); }, addto},
+    {"length 8: -9999.9999 -= 0.0001", kOverflow, [] { return number(-99999999); },
+     [] { return number(1); }, subtractfrom},
+    {"length 8: 5000.0 *= 2.0", kOverflow, [] { return number(50000000); },
+     [] { return number(20000); }, multiplyby},
+    {"length 8: 1.0 /= 0.0001", kOverflow, [] { return number(10000); }, [] { return number(1); },
+     divideby},
+    // Refused after the kernels' scratch.
+    {"length 1200: *= past the top", kOverflow,
+     [] { return widefloat(nonzerodigits(400) + "." + nonzerodigits(500)); },
+     [] { return widefloat(nonzerodigits(300) + "." + nonzerodigits(500)); }, multiplyby},
+    {"length 1200: /= past the top", kOverflow,
+     [] { return widefloat(nonzerodigits(550) + "." + nonzerodigits(500)); },
+     [] { return widefloat("0." + std::string(99, '0') + nonzerodigits(400)); }, divideby},
+    {"length 1200: /= -0.0", kByZero, [] { return widefloat(nonzerodigits(550)); },
+     [] { return widefloat("-0.0"); }, divideby},
+};
+
+TEST_F(FaultInjection, RefusedFixedfloatOperationsLeaveTheirOperandsUnchanged) {
+  for (const floatrefusal& c : kFloatRefusals) {
+    SCOPED_TRACE(c.name);
+    record(c.name, exhaust([&c] {
+             fixedfloat a = c.left();
+             const fixedfloat b = c.right();
+             const std::string before = show(a) + show(b);
+             attemptrefusal(c.message, [&] { c.call(a, b); });
+             EXPECT_EQ(show(a) + show(b), before);
+             EXPECT_TRUE(failed() || refusedasexpected);
+           }));
+  }
 }
 
 // --- The crash report ----------------------------------------------------------
