@@ -1,0 +1,169 @@
+// Digit places written out as decimal text; not installed.
+//
+// Digits at rest (0 to 9) are converted eight at a time, as one 64-bit word.
+// A text is put together in a buffer on the stack and reaches the string a
+// buffer at a time, so the string is neither filled with zeros first nor
+// grown a character at a time; a short text is copied out exactly once.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <utility>
+
+#include "decimal/digits.h"
+
+namespace VELDRAN::internal {
+
+namespace digitwords {
+
+constexpr std::uint64_t lanes = 0x0101010101010101U;  // one in every byte
+
+inline std::uint64_t load(const std::int8_t* eight) {
+  std::uint64_t word = 0;
+  std::memcpy(&word, eight, sizeof word);
+  return word;
+}
+
+// Non-zero when a byte lies outside 0 to 9: adding 0x76 takes a byte above
+// 9 to 0x80 or more, and a negative byte has 0x80 already. Bytes at rest
+// never carry, so the lowest byte that is not is always seen.
+inline std::uint64_t outside(std::uint64_t word) {
+  return ((word + 0x76 * lanes) | word) & (0x80 * lanes);
+}
+
+// The bytes of `word` in the opposite order; compilers make this one
+// instruction.
+inline std::uint64_t byteswap(std::uint64_t word) {
+  word = ((word & 0x00FF00FF00FF00FFU) << 8) | ((word >> 8) & 0x00FF00FF00FF00FFU);
+  word = ((word & 0x0000FFFF0000FFFFU) << 16) | ((word >> 16) & 0x0000FFFF0000FFFFU);
+  return (word << 32) | (word >> 32);
+}
+
+// Stores the eight digits at rest of `word` as characters, the highest
+// place first.
+inline void store(char* out, std::uint64_t word) {
+  // A little-endian word holds its lowest place in its first byte, which
+  // the text wants last; compilers fold this test to a constant.
+  const std::uint64_t one = 1;
+  unsigned char firstbyte = 0;
+  std::memcpy(&firstbyte, &one, 1);
+  word += '0' * lanes;
+  if (firstbyte == 1) {
+    word = byteswap(word);
+  }
+  std::memcpy(out, &word, sizeof word);
+}
+
+}  // namespace digitwords
+
+// Writes digits[count - 1] down to digits[0] as characters into `out`.
+// Returns false, with `out` partly written, as soon as a digit is not at rest.
+inline bool writedigitsatrest(char* out, const std::int8_t* digits, std::size_t count) {
+  const std::int8_t* from = digits + count;  // just above the next place to write
+  for (; from - digits >= 16; from -= 16, out += 16) {
+    const std::uint64_t high = digitwords::load(from - 8);
+    const std::uint64_t low = digitwords::load(from - 16);
+    if ((digitwords::outside(high) | digitwords::outside(low)) != 0) {
+      return false;
+    }
+    digitwords::store(out, high);
+    digitwords::store(out + 8, low);
+  }
+  if (from - digits >= 8) {
+    const std::uint64_t word = digitwords::load(from - 8);
+    if (digitwords::outside(word) != 0) {
+      return false;
+    }
+    digitwords::store(out, word);
+    from -= 8;
+    out += 8;
+  }
+  for (; from != digits; --from, ++out) {
+    const std::int8_t digit = from[-1];
+    if (digit < 0 || digit > 9) {
+      return false;
+    }
+    *out = static_cast<char>('0' + digit);
+  }
+  return true;
+}
+
+// Puts a text together; take() hands it over.
+class textbuilder {
+ public:
+  // `expected`: the length the text will most likely have, to reserve once.
+  explicit textbuilder(std::size_t expected) {
+    if (expected > sizeof buffer_) {
+      text_.reserve(expected);
+    }
+  }
+
+  void put(char c) {
+    if (used_ == sizeof buffer_) {
+      flush();
+    }
+    buffer_[used_++] = c;
+  }
+
+  // Puts digits[count - 1] down to digits[0]: one character each or, when
+  // any was set by hand outside 0 to 9, each digit's signed decimal text.
+  void putdigits(const std::int8_t* digits, std::size_t count) {
+    const std::size_t mark = text_.size() + used_;
+    if (count <= sizeof buffer_ - used_) {  // most texts: in one go
+      if (!writedigitsatrest(buffer_ + used_, digits, count)) {
+        putdigitsbyhand(mark, digits, count);
+        return;
+      }
+      used_ += count;
+      return;
+    }
+    for (std::size_t rest = count; rest > 0;) {
+      if (used_ == sizeof buffer_) {
+        flush();
+      }
+      const std::size_t chunk = rest < sizeof buffer_ - used_ ? rest : sizeof buffer_ - used_;
+      rest -= chunk;
+      if (!writedigitsatrest(buffer_ + used_, digits + rest, chunk)) {
+        putdigitsbyhand(mark, digits, count);
+        return;
+      }
+      used_ += chunk;
+    }
+  }
+
+  std::string take() {
+    if (text_.empty()) {
+      return std::string(buffer_, used_);
+    }
+    flush();
+    return std::move(text_);
+  }
+
+ private:
+  void flush() {
+    text_.append(buffer_, used_);
+    used_ = 0;
+  }
+
+  // Goes back to length `mark` and writes the digits one at a time.
+  void putdigitsbyhand(std::size_t mark, const std::int8_t* digits, std::size_t count) {
+    if (mark >= text_.size()) {
+      used_ = mark - text_.size();
+    } else {
+      text_.resize(mark);
+      used_ = 0;
+    }
+    flush();
+    for (std::size_t i = count; i > 0; --i) {
+      appenddigit(text_, digits[i - 1]);
+    }
+  }
+
+  std::string text_;  // what has left the buffer
+  char buffer_[256];  // NOLINT(cppcoreguidelines-avoid-c-arrays): written before it is read
+  std::size_t used_ = 0;
+};
+
+}  // namespace VELDRAN::internal
