@@ -147,15 +147,11 @@ class textbuilder {
     used_ = 0;
   }
 
-  // Goes back to length `mark` and writes the digits one at a time.
+  // Drops what was put from length `mark` on, then writes the digits one
+  // at a time.
   void putdigitsbyhand(std::size_t mark, const std::int8_t* digits, std::size_t count) {
-    if (mark >= text_.size()) {
-      used_ = mark - text_.size();
-    } else {
-      text_.resize(mark);
-      used_ = 0;
-    }
     flush();
+    text_.resize(mark);
     for (std::size_t i = count; i > 0; --i) {
       appenddigit(text_, digits[i - 1]);
     }
