@@ -94,6 +94,7 @@ inline bool writedigitsatrest(char* out, const std::int8_t* digits, std::size_t 
 class textbuilder {
  public:
   // `expected`: the length the text will most likely have, to reserve once.
+  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-member-init): buffer_ is written before it is read
   explicit textbuilder(std::size_t expected) {
     if (expected > sizeof buffer_) {
       text_.reserve(expected);
@@ -158,7 +159,7 @@ class textbuilder {
   }
 
   std::string text_;  // what has left the buffer
-  char buffer_[256];  // NOLINT(cppcoreguidelines-avoid-c-arrays): written before it is read
+  char buffer_[256];  // NOLINT(cppcoreguidelines-avoid-c-arrays): scratch on the stack
   std::size_t used_ = 0;
 };
 
