@@ -79,8 +79,8 @@ Digits randomdigits(std::mt19937_64& random, std::size_t places, unsigned handse
 
 // Lengths on both sides of every step the writer takes: 8 and 16 digits a
 // word step, 256 a buffer.
-const std::size_t kLengths[] = {0,   1,   2,   7,   8,   9,   15,  16,  17,  24,
-                                31,  255, 256, 257, 300, 511, 512, 513, 1000};
+const std::size_t kLengths[] = {0,  1,   2,   7,   8,   9,   15,  16,  17,  24,
+                                31, 255, 256, 257, 300, 511, 512, 513, 1000};
 
 }  // namespace
 
