@@ -13,8 +13,8 @@
 #include <benchmark/benchmark.h>
 #include <gmp.h>
 
-#include <boost/multiprecision/cpp_int.hpp>
 #include <algorithm>
+#include <boost/multiprecision/cpp_int.hpp>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -262,15 +262,13 @@ int main(int argc, char** argv) {
       for (const auto& [library, run] :
            {std::pair{"VELDRAN", &runveldran}, std::pair{"GMP", &rungmp},
             std::pair{"Boost", &runboost}}) {
-        benchmark::RegisterBenchmark((name + "/" + library).c_str(),
-                                     [run = run, op, &o](benchmark::State& state) {
-                                       run(state, op, o);
-                                     })
+        benchmark::RegisterBenchmark(
+            (name + "/" + library).c_str(),
+            [run = run, op, &o](benchmark::State& state) { run(state, op, o); })
             ->Repetitions(kRepetitions)
-            ->ComputeStatistics("min",
-                                [](const std::vector<double>& v) {
-                                  return *std::min_element(v.begin(), v.end());
-                                })
+            ->ComputeStatistics(
+                "min",
+                [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); })
             ->ReportAggregatesOnly(true);
       }
     }

@@ -14,13 +14,17 @@
 #include <cstdlib>
 #include <new>
 #include <random>
+#include <string_view>
+#include <vector>
 
 #include "decimal/fixedfloat"
 #include "decimal/fixedint"
 #include "diagnostics/log"
+#include "examples/telco.h"
 
 using VELDRAN::fixedfloat;
 using VELDRAN::fixedint;
+using VELDRAN::rounding;
 
 namespace {
 
@@ -153,6 +157,118 @@ BENCHMARK(BM_FixedintCompare)->Arg(8)->Arg(38)->Arg(64)->Arg(512)->Arg(4096);
 BENCHMARK(BM_FixedintMultiply)->Arg(8)->Arg(38)->Arg(64)->Arg(512)->Arg(4096);
 BENCHMARK(BM_FixedintAsstring)->Arg(8)->Arg(38)->Arg(64)->Arg(512)->Arg(4096);
 
+// --- fixedint: difference, division, compound assignment, conversion -----------
+
+// The magnitudes differ in the top place, so the difference needs no
+// borrow out of it; b's sign makes a - b subtract the magnitudes.
+void BM_FixedintSubtract(benchmark::State& state) {
+  const auto places = static_cast<unsigned long long>(state.range(0));
+  const fixedint a = randomnumber(places, places - 1, 7);
+  const fixedint b = randomnumber(places, places - 2, 8);
+  LogTrimmer trimmer;
+  const std::uint64_t start = allocations;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(a - b);
+    trimmer.tick();
+  }
+  reportallocations(state, start);
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void BM_FixedintNegate(benchmark::State& state) {
+  const auto places = static_cast<unsigned long long>(state.range(0));
+  const fixedint a = randomnumber(places, places, 9);
+  LogTrimmer trimmer;
+  const std::uint64_t start = allocations;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(-a);
+    trimmer.tick();
+  }
+  reportallocations(state, start);
+}
+
+// A dividend of places - 1 digits by a divisor of half as many: items are
+// quotient-digit by divisor-digit pairs.
+template <typename Divide>
+void dividebench(benchmark::State& state, Divide divide) {
+  const auto places = static_cast<unsigned long long>(state.range(0));
+  const unsigned long long divisordigits = places / 2 > 0 ? places / 2 : 1;
+  const fixedint a = randomnumber(places, places - 1, 10);
+  const fixedint b = randomnumber(places, divisordigits, 11);
+  LogTrimmer trimmer;
+  const std::uint64_t start = allocations;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(divide(a, b));
+    trimmer.tick();
+  }
+  reportallocations(state, start);
+  const auto quotientdigits = static_cast<std::int64_t>(places - divisordigits);
+  state.SetItemsProcessed(state.iterations() * quotientdigits *
+                          static_cast<std::int64_t>(divisordigits));
+}
+
+void BM_FixedintDivide(benchmark::State& state) {
+  dividebench(state, [](const fixedint& a, const fixedint& b) { return a / b; });
+}
+
+void BM_FixedintRemainder(benchmark::State& state) {
+  dividebench(state, [](const fixedint& a, const fixedint& b) { return a % b; });
+}
+
+void BM_FixedintDivideHalfEven(benchmark::State& state) {
+  dividebench(state,
+              [](const fixedint& a, const fixedint& b) { return a.divide(b, rounding::halfeven); });
+}
+
+void BM_FixedintLessEqual(benchmark::State& state) {
+  const auto places = static_cast<unsigned long long>(state.range(0));
+  fixedint a = randomnumber(places, places, 3);
+  a.digits[0] = 0;
+  fixedint b = a;
+  b.digits[0] = 1;
+  const std::uint64_t start = allocations;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(b <= a);
+  }
+  reportallocations(state, start);
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+// One += and one -= per iteration, so the value stays as it was.
+void BM_FixedintCompound(benchmark::State& state) {
+  const auto places = static_cast<unsigned long long>(state.range(0));
+  fixedint a = randomnumber(places, places - 1, 12);
+  const fixedint b = randomnumber(places, places - 1, 13);
+  LogTrimmer trimmer;
+  const std::uint64_t start = allocations;
+  for (auto _ : state) {
+    a += b;
+    a -= b;
+    benchmark::DoNotOptimize(a.digits.data());
+    trimmer.tick();
+  }
+  reportallocations(state, start);
+}
+
+void BM_FixedintTodouble(benchmark::State& state) {
+  const auto places = static_cast<unsigned long long>(state.range(0));
+  const fixedint a = randomnumber(places, places, 14);
+  const std::uint64_t start = allocations;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(a.todouble());
+  }
+  reportallocations(state, start);
+}
+
+BENCHMARK(BM_FixedintSubtract)->Arg(8)->Arg(38)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(BM_FixedintNegate)->Arg(8)->Arg(38)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(BM_FixedintDivide)->Arg(8)->Arg(38)->Arg(64)->Arg(256)->Arg(512)->Arg(4096);
+BENCHMARK(BM_FixedintRemainder)->Arg(8)->Arg(38)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(BM_FixedintDivideHalfEven)->Arg(8)->Arg(38)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(BM_FixedintLessEqual)->Arg(8)->Arg(38)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(BM_FixedintCompound)->Arg(8)->Arg(38)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(BM_FixedintTodouble)->Arg(8)->Arg(38)->Arg(64)->Arg(512)->Arg(4096);
+
 void BM_FixedfloatAssignFloat(benchmark::State& state) {
   fixedfloat f(static_cast<unsigned long long>(state.range(0)));
   LogTrimmer trimmer;
@@ -200,6 +316,122 @@ void BM_FixedfloatAsstring(benchmark::State& state) {
 BENCHMARK(BM_FixedfloatAssignFloat)->Arg(8)->Arg(38)->Arg(64)->Arg(512);
 BENCHMARK(BM_FixedfloatAdd)->Arg(8)->Arg(38)->Arg(64)->Arg(512);
 BENCHMARK(BM_FixedfloatAsstring)->Arg(8)->Arg(38)->Arg(64)->Arg(512);
+
+// --- fixedfloat: difference, products, quotients, rounding ------------------------
+
+// 12.3456 and 7.891 in `length` places.
+struct floatpair {
+  explicit floatpair(unsigned long long length) : a(length), b(length) {
+    a = std::string_view("12.3456");
+    b = std::string_view("7.891");
+  }
+  fixedfloat a;
+  fixedfloat b;
+};
+
+template <typename Operation>
+void floatbench(benchmark::State& state, Operation operation) {
+  const floatpair pair(static_cast<unsigned long long>(state.range(0)));
+  LogTrimmer trimmer;
+  const std::uint64_t start = allocations;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(operation(pair.a, pair.b));
+    trimmer.tick();
+  }
+  reportallocations(state, start);
+}
+
+void BM_FixedfloatSubtract(benchmark::State& state) {
+  floatbench(state, [](const fixedfloat& a, const fixedfloat& b) { return a - b; });
+}
+
+void BM_FixedfloatNegate(benchmark::State& state) {
+  floatbench(state, [](const fixedfloat& a, const fixedfloat&) { return -a; });
+}
+
+void BM_FixedfloatMultiply(benchmark::State& state) {
+  floatbench(state, [](const fixedfloat& a, const fixedfloat& b) { return a * b; });
+}
+
+void BM_FixedfloatMultiplyTowardZero(benchmark::State& state) {
+  floatbench(state, [](const fixedfloat& a, const fixedfloat& b) {
+    return a.multiply(b, rounding::towardzero);
+  });
+}
+
+void BM_FixedfloatDivide(benchmark::State& state) {
+  floatbench(state, [](const fixedfloat& a, const fixedfloat& b) { return a / b; });
+}
+
+void BM_FixedfloatDivideCeiling(benchmark::State& state) {
+  floatbench(state, [](const fixedfloat& a, const fixedfloat& b) {
+    return a.divide(b, rounding::ceiling);
+  });
+}
+
+void BM_FixedfloatRounded(benchmark::State& state) {
+  floatbench(state, [](const fixedfloat& a, const fixedfloat&) { return a.rounded(2); });
+}
+
+void BM_FixedfloatTodouble(benchmark::State& state) {
+  const floatpair pair(static_cast<unsigned long long>(state.range(0)));
+  const std::uint64_t start = allocations;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(pair.a.todouble());
+  }
+  reportallocations(state, start);
+}
+
+// x -= b and x += b, then x *= 2 and x /= 2: the value stays as it was.
+void BM_FixedfloatCompound(benchmark::State& state) {
+  floatpair pair(static_cast<unsigned long long>(state.range(0)));
+  fixedfloat two(pair.a.length);
+  two = std::string_view("2");
+  LogTrimmer trimmer;
+  const std::uint64_t start = allocations;
+  for (auto _ : state) {
+    pair.a -= pair.b;
+    pair.a += pair.b;
+    pair.a *= two;
+    pair.a /= two;
+    benchmark::DoNotOptimize(pair.a.value.digits.data());
+    trimmer.tick();
+  }
+  reportallocations(state, start);
+}
+
+BENCHMARK(BM_FixedfloatSubtract)->Arg(8)->Arg(38)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(BM_FixedfloatNegate)->Arg(8)->Arg(38)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(BM_FixedfloatMultiply)->Arg(8)->Arg(38)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(BM_FixedfloatMultiplyTowardZero)->Arg(8)->Arg(64)->Arg(512);
+BENCHMARK(BM_FixedfloatDivide)->Arg(8)->Arg(38)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(BM_FixedfloatDivideCeiling)->Arg(8)->Arg(64)->Arg(512);
+BENCHMARK(BM_FixedfloatRounded)->Arg(8)->Arg(38)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(BM_FixedfloatTodouble)->Arg(8)->Arg(38)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(BM_FixedfloatCompound)->Arg(8)->Arg(38)->Arg(64)->Arg(512)->Arg(4096);
+
+// --- The telco billing workload ------------------------------------------------------
+
+// One billed call per iteration, so the time per iteration is the time per
+// call; the durations are drawn once, before the loop.
+void BM_Telco(benchmark::State& state) {
+  telco::durations draw(2026);
+  std::vector<unsigned long long> seconds(4096);
+  for (auto& s : seconds) s = draw.next();
+  telco::biller bill;
+  std::size_t next = 0;
+  LogTrimmer trimmer;
+  const std::uint64_t start = allocations;
+  for (auto _ : state) {
+    bill.bill(seconds[next]);
+    next = (next + 1) % seconds.size();
+    trimmer.tick();
+  }
+  benchmark::DoNotOptimize(bill.totals().value.digits.data());
+  reportallocations(state, start);
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_Telco);
 
 }  // namespace
 

@@ -1,5 +1,6 @@
-// fixedfloat comparison and the std::hash specialisations, which must agree
-// with ==. None of these makes a number object, so none writes a log line.
+// Comparison of both number classes and the std::hash specialisations, which
+// must agree with ==. None of these makes a number object; the fixedint
+// operators that take their operand by value log only that copy's deletion.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -38,7 +39,36 @@ int compare(const fixedfloat& a, const fixedfloat& b) {
   return compare(a.value, b.value);
 }
 
+// Whole vectors and signs, as fixedint's == compares them.
+bool equal(const fixedint& a, const fixedint& b) {
+  return a.digits == b.digits && a.negative == b.negative;
+}
+
 }  // namespace
+
+// --- fixedint comparison -----------------------------------------------------
+
+bool fixedint::operator==(fixedint other) const { return equal(*this, other); }
+
+bool fixedint::operator!=(fixedint other) const { return !(*this == other); }
+
+bool fixedint::operator>(fixedint other) const { return compare(*this, other) > 0; }
+
+bool fixedint::operator<(fixedint other) const {
+  if (*this > other) {
+    return false;
+  }
+  return *this != other;
+}
+
+// a < b is "neither greater nor equal", so a < b || a == b is "not
+// greater". Records of different sizes holding one value are each below
+// the other, and so <= each other but never >=.
+bool fixedint::operator<=(const fixedint& other) const { return compare(*this, other) <= 0; }
+
+bool fixedint::operator>=(const fixedint& other) const {
+  return compare(*this, other) > 0 || equal(*this, other);
+}
 
 // --- fixedfloat comparison ---------------------------------------------------
 

@@ -1,9 +1,10 @@
 // Digit places written out as decimal text; not installed.
 //
-// Digits at rest (0 to 9) are converted eight at a time, as one 64-bit word.
-// A text is put together in a buffer on the stack and reaches the string a
-// buffer at a time, so the string is neither filled with zeros first nor
-// grown a character at a time; a short text is copied out exactly once.
+// Digits at rest (0 to 9) are converted eight at a time, as one 64-bit word,
+// where bytes are stored units first. A text is put together in a buffer on
+// the stack and reaches the string a buffer at a time, so the string is
+// neither filled with zeros first nor grown a character at a time; a short
+// text is copied out exactly once.
 #pragma once
 
 #include <cstddef>
@@ -13,25 +14,9 @@
 #include <utility>
 
 #include "decimal/digits.h"
+#include "decimal/digitwords.h"
 
 namespace VELDRAN::internal {
-
-namespace digitwords {
-
-constexpr std::uint64_t lanes = 0x0101010101010101U;  // one in every byte
-
-inline std::uint64_t load(const std::int8_t* eight) {
-  std::uint64_t word = 0;
-  std::memcpy(&word, eight, sizeof word);
-  return word;
-}
-
-// Non-zero when a byte lies outside 0 to 9: adding 0x76 takes a byte above
-// 9 to 0x80 or more, and a negative byte has 0x80 already. Bytes at rest
-// never carry, so the lowest byte that is not is always seen.
-inline std::uint64_t outside(std::uint64_t word) {
-  return ((word + 0x76 * lanes) | word) & (0x80 * lanes);
-}
 
 // The bytes of `word` in the opposite order; compilers make this one
 // instruction.
@@ -41,44 +26,36 @@ inline std::uint64_t byteswap(std::uint64_t word) {
   return (word << 32) | (word >> 32);
 }
 
-// Stores the eight digits at rest of `word` as characters, the highest
-// place first.
-inline void store(char* out, std::uint64_t word) {
-  // A little-endian word holds its lowest place in its first byte, which
-  // the text wants last; compilers fold this test to a constant.
-  const std::uint64_t one = 1;
-  unsigned char firstbyte = 0;
-  std::memcpy(&firstbyte, &one, 1);
-  word += '0' * lanes;
-  if (firstbyte == 1) {
-    word = byteswap(word);
-  }
+// Stores a word of eight digits at rest as characters, the highest place
+// first: the word holds its lowest place in its first byte.
+inline void storetext(char* out, std::uint64_t word) {
+  word = byteswap(word + '0' * kEachByte);
   std::memcpy(out, &word, sizeof word);
 }
-
-}  // namespace digitwords
 
 // Writes digits[count - 1] down to digits[0] as characters into `out`.
 // Returns false, with `out` partly written, as soon as a digit is not at rest.
 inline bool writedigitsatrest(char* out, const std::int8_t* digits, std::size_t count) {
   const std::int8_t* from = digits + count;  // just above the next place to write
-  for (; from - digits >= 16; from -= 16, out += 16) {
-    const std::uint64_t high = digitwords::load(from - 8);
-    const std::uint64_t low = digitwords::load(from - 16);
-    if ((digitwords::outside(high) | digitwords::outside(low)) != 0) {
-      return false;
+  if (kPlacesAreWords) {
+    for (; from - digits >= 16; from -= 16, out += 16) {
+      const std::uint64_t high = loadword(from - 8);
+      const std::uint64_t low = loadword(from - 16);
+      if ((notatrest(high) | notatrest(low)) != 0) {
+        return false;
+      }
+      storetext(out, high);
+      storetext(out + 8, low);
     }
-    digitwords::store(out, high);
-    digitwords::store(out + 8, low);
-  }
-  if (from - digits >= 8) {
-    const std::uint64_t word = digitwords::load(from - 8);
-    if (digitwords::outside(word) != 0) {
-      return false;
+    if (from - digits >= 8) {
+      const std::uint64_t word = loadword(from - 8);
+      if (notatrest(word) != 0) {
+        return false;
+      }
+      storetext(out, word);
+      from -= 8;
+      out += 8;
     }
-    digitwords::store(out, word);
-    from -= 8;
-    out += 8;
   }
   for (; from != digits; --from, ++out) {
     const std::int8_t digit = from[-1];

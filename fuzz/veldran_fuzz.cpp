@@ -8,8 +8,11 @@
 //   byte 1   the length every fixedfloat slot starts with
 //   then     operations: one opcode byte followed by its operands. Opcodes
 //            below 224 pick the arithmetic and assignment operations, as
-//            they did before text came in; 224 and up pick the text,
-//            round-trip and fixedfloat comparison operations.
+//            they did before text came in; 224 to 239 pick the text,
+//            round-trip and fixedfloat comparison operations; 240 and up
+//            the difference, division, rounding, fixed-point products and
+//            quotients, compound assignments and conversions to double,
+//            checked against the big-integer model.
 
 #include <algorithm>
 #include <cfloat>
@@ -39,9 +42,15 @@ namespace {
 
 using VELDRAN::fixedfloat;
 using VELDRAN::fixedint;
+using VELDRAN::rounding;
 using veldran_test::addition;
 using veldran_test::addmodel;
+using veldran_test::bigfloatmodel;
+using veldran_test::bigintmodel;
+using veldran_test::bigmodelof;
+using veldran_test::bigresult;
 using veldran_test::decimal;
+using veldran_test::divisionpart;
 using veldran_test::floatmodel;
 using veldran_test::floattext;
 using veldran_test::floattextmodel;
@@ -58,6 +67,7 @@ using veldran_test::multiplication;
 using veldran_test::outcome;
 using veldran_test::places;
 using veldran_test::pow10;
+using veldran_test::smallmodelof;
 using veldran_test::u128;
 
 constexpr unsigned kMaxPlaces = 36;
@@ -213,7 +223,11 @@ void expectoutcome(outcome predicted, unsigned long long size, Operation&& apply
       expectthrow<std::invalid_argument>(apply, message(predicted, size));
       break;
     case outcome::fractiontoobig:
+    case outcome::floatlengtherror:
       expectthrow<std::length_error>(apply, message(predicted, size));
+      break;
+    case outcome::dividebyzero:
+      expectthrow<std::domain_error>(apply, message(predicted, size));
       break;
   }
 }
@@ -607,6 +621,10 @@ void compare(reader& in, state& s) {
   FUZZ_CHECK((left != right) == !equal, "!=");
   FUZZ_CHECK((left > right) == greater, ">");
   FUZZ_CHECK((left < right) == less, "<");
+  const long long before = logsize();
+  FUZZ_CHECK((left <= right) == (less || equal), "<=");
+  FUZZ_CHECK((left >= right) == (greater || equal), ">=");
+  FUZZ_CHECK(logsize() == before, "<= or >= wrote to the log");
   const std::hash<fixedint> hash;
   FUZZ_CHECK(!equal || hash(left) == hash(right), "equal records hash apart");
 }
@@ -1009,6 +1027,403 @@ void comparefloats(reader& in, state& s) {
   FUZZ_CHECK(logsize() == before, "comparison wrote to the log");
 }
 
+// --- Difference, division, rounding and the compound assignments ---------------------
+
+// The messages logged since the log had `before` characters, without their
+// time stamps.
+std::vector<std::string> messagessince(long long before) {
+  const std::string text = VELDRAN::logstream.str().substr(static_cast<std::size_t>(before));
+  constexpr std::size_t kPrefix = 9 + 24 + 3;  // "VELDRAN [" ctime "]: "
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    lines.push_back(line.size() >= kPrefix ? line.substr(kPrefix) : line);
+  }
+  return lines;
+}
+
+// What one record made by the count constructor logs in its life.
+template <class Number>
+std::vector<std::string> onelife(unsigned long long places) {
+  const long long before = logsize();
+  { const Number x(places); }
+  return messagessince(before);
+}
+
+// Runs `operation`, which makes one number, against the model's outcome;
+// `take` checks and keeps a result. A result's whole life logs what one
+// count-constructed record logs, and nothing else.
+template <class Number, class Operation, class Take>
+void expectmade(outcome predicted, unsigned long long places, Operation&& operation, Take&& take) {
+  const std::vector<std::string> life = onelife<Number>(places);
+  const long long before = logsize();
+  bool made = false;
+  expectoutcome(predicted, 0, [&] {
+    const Number result = operation();
+    made = true;
+    take(result);
+  });
+  FUZZ_CHECK(!made || messagessince(before) == life,
+             "the result logged other lines than one record's life");
+}
+
+intmodel intresult(const bigresult& r) { return smallmodelof(r.value); }
+
+floatmodel floatresult(const bigresult& r, unsigned long long length) {
+  floatmodel f = freshfloat(length);
+  f.value = smallmodelof(r.value);
+  f.negative = f.value.negative;
+  return f;
+}
+
+bigfloatmodel bigfloatof(const floatmodel& m) {
+  bigfloatmodel f;
+  f.length = m.length;
+  f.value = bigmodelof(m.value);
+  return f;
+}
+
+rounding pickrounding(std::uint8_t b) { return veldran_test::kEveryRounding[b % 7]; }
+
+// The double nearest the exact value, read from its text by strtod.
+void expectdouble(double got, const std::string& exact) {
+  const double want = std::strtod(exact.c_str(), nullptr);
+  FUZZ_CHECK(got == want && std::signbit(got) == std::signbit(want),
+             "todouble gave " + std::to_string(got) + " for " + exact);
+}
+
+// -a, a - c, a / c, a % c or a.divide(c, mode), kept in slot d.
+void intarithmetic(reader& in, state& s) {
+  const std::uint8_t b = in.byte();
+  const std::size_t a = b % kIntSlots;
+  const std::size_t c = (b >> 2) % kIntSlots;
+  const std::size_t d = (b >> 4) % kIntSlots;
+  const std::uint8_t kind = in.byte();
+  const bigintmodel x = bigmodelof(s.intmodels[a]);
+  const bigintmodel y = bigmodelof(s.intmodels[c]);
+  const rounding mode = pickrounding(kind >> 3);
+  bigresult r;
+  std::function<fixedint()> operation;
+  const fixedint& left = s.ints[a];
+  const fixedint& right = s.ints[c];
+  switch (kind % 5) {
+    case 0:
+      begin("fixedint negation");
+      r = veldran_test::negatemodel(x);
+      operation = [&] { return -left; };
+      break;
+    case 1:
+      begin("fixedint subtraction");
+      r = veldran_test::subtractmodel(x, y);
+      operation = [&] { return left - right; };
+      break;
+    case 2:
+      begin("fixedint division");
+      r = veldran_test::dividemodel(x, y, divisionpart::quotient);
+      operation = [&] { return left / right; };
+      break;
+    case 3:
+      begin("fixedint remainder");
+      r = veldran_test::dividemodel(x, y, divisionpart::remainder);
+      operation = [&] { return left % right; };
+      break;
+    default:
+      begin("fixedint divide");
+      current.argument = veldran_test::roundingname(mode);
+      r = veldran_test::dividemodel(x, y, divisionpart::quotient, mode);
+      operation = [&] { return left.divide(right, mode); };
+      break;
+  }
+  withoperand(s.intmodels[a]);
+  if (kind % 5 != 0) withoperand(s.intmodels[c]);
+  expectmade<fixedint>(r.result, s.intmodels[a].size, operation, [&](const fixedint& result) {
+    verify(result, intresult(r), "result");
+    s.ints[d] = result;
+  });
+  if (r.result == outcome::value) {
+    s.touchedint = d;
+    s.intmodels[d] = intresult(r);
+  }
+}
+
+// The model of a op= c: the record afterwards and the outcome.
+struct compoundresult {
+  outcome result = outcome::value;
+  intmodel after;
+};
+
+compoundresult intcompoundmodel(int kind, const intmodel& a, const intmodel& c) {
+  compoundresult r;
+  r.after = a;
+  if (kind == 0) {
+    const addition sum = addmodel(a, c);
+    r.result = sum.result;
+    r.after = sum.result == outcome::value ? sum.sum : sum.left;
+    return r;
+  }
+  if (kind == 1) {
+    const multiplication product = mulmodel(a, c);
+    r.result = product.result;
+    if (product.result == outcome::value) r.after = product.product;
+    return r;
+  }
+  const bigintmodel x = bigmodelof(a);
+  const bigintmodel y = bigmodelof(c);
+  const bigresult big = kind == 2   ? veldran_test::subtractmodel(x, y)
+                        : kind == 3 ? veldran_test::dividemodel(x, y, divisionpart::quotient)
+                                    : veldran_test::dividemodel(x, y, divisionpart::remainder);
+  r.result = big.result;
+  if (big.result == outcome::value) r.after = intresult(big);
+  return r;
+}
+
+// Applies one of the compound assignments; `kind` picks it.
+template <class Number>
+void applycompound(int kind, Number& target, const Number& other) {
+  switch (kind) {
+    case 0:
+      target += other;
+      break;
+    case 1:
+      target *= other;
+      break;
+    case 2:
+      target -= other;
+      break;
+    case 3:
+      target /= other;
+      break;
+    default:
+      target %= other;
+      break;
+  }
+}
+
+// The log lines of `*this = *this op other` done on copies, the same
+// operand twice when both sides are one slot.
+template <class Number, class Spelled>
+std::vector<std::string> spelledoutlines(const Number& target, const Number& other, bool same,
+                                         Spelled spelled) {
+  Number copy = target;
+  Number othercopy = other;
+  const long long before = logsize();
+  try {
+    spelled(copy, same ? copy : othercopy);
+  } catch (const std::exception&) {
+    // What a refused operation logs is only compared, not fixed.
+  }
+  return messagessince(before);
+}
+
+// a op= c for +=, *=, -=, /= and %=: the model's outcome, the record left
+// behind and the same log lines as *this = *this op other.
+void intcompound(reader& in, state& s) {
+  const std::uint8_t b = in.byte();
+  const std::size_t a = b % kIntSlots;
+  const std::size_t c = (b >> 2) % kIntSlots;
+  const int kind = (b >> 4) % 5;
+  static const char* const kNames[] = {
+      "fixedint +=", "fixedint *=", "fixedint -=", "fixedint /=", "fixedint %="};
+  begin(kNames[kind]);
+  withoperand(s.intmodels[a]);
+  withoperand(s.intmodels[c]);
+  s.touchedint = a;
+  const compoundresult r = intcompoundmodel(kind, s.intmodels[a], s.intmodels[c]);
+  const std::vector<std::string> spelled =
+      spelledoutlines(s.ints[a], s.ints[c], a == c, [kind](fixedint& t, const fixedint& o) {
+        switch (kind) {
+          case 0:
+            t = t + o;
+            break;
+          case 1:
+            t = t * o;
+            break;
+          case 2:
+            t = t - o;
+            break;
+          case 3:
+            t = t / o;
+            break;
+          default:
+            t = t % o;
+            break;
+        }
+      });
+  const long long before = logsize();
+  expectoutcome(r.result, s.intmodels[a].size,
+                [&] { applycompound(kind, s.ints[a], a == c ? s.ints[a] : s.ints[c]); });
+  FUZZ_CHECK(messagessince(before) == spelled, "logged other lines than *this = *this op other");
+  s.intmodels[a] = r.after;
+}
+
+void inttodouble(reader& in, state& s) {
+  const std::size_t a = in.byte() % kIntSlots;
+  begin("fixedint todouble");
+  withoperand(s.intmodels[a]);
+  const long long before = logsize();
+  expectdouble(s.ints[a].todouble(), veldran_test::exacttext(bigmodelof(s.intmodels[a]), 0));
+  FUZZ_CHECK(logsize() == before, "todouble wrote to the log");
+}
+
+// -f, f - g, f.multiply(g, mode), f * g, f.divide(g, mode), f / g or
+// f.rounded(places, mode), kept in slot d.
+void floatarithmetic(reader& in, state& s) {
+  const std::uint8_t b = in.byte();
+  const std::size_t f = b % kFloatSlots;
+  const std::size_t g = (b >> 2) % kFloatSlots;
+  const std::size_t d = (b >> 4) % kFloatSlots;
+  const std::uint8_t kind = in.byte();
+  const bigfloatmodel x = bigfloatof(s.floatmodels[f]);
+  const bigfloatmodel y = bigfloatof(s.floatmodels[g]);
+  const rounding mode = pickrounding(kind >> 3);
+  const unsigned long long places = in.byte() % (x.length / 2 + 3);
+  const fixedfloat& left = s.floats[f];
+  const fixedfloat& right = s.floats[g];
+  bigresult r;
+  std::function<fixedfloat()> operation;
+  switch (kind % 7) {
+    case 0:
+      begin("fixedfloat negation");
+      r = veldran_test::floatnegatemodel(x);
+      operation = [&] { return -left; };
+      break;
+    case 1:
+      begin("fixedfloat subtraction");
+      r = veldran_test::floatsubtractmodel(x, y);
+      operation = [&] { return left - right; };
+      break;
+    case 2:
+      begin("fixedfloat multiply");
+      current.argument = veldran_test::roundingname(mode);
+      r = veldran_test::floatmultiplymodel(x, y, mode);
+      operation = [&] { return left.multiply(right, mode); };
+      break;
+    case 3:
+      begin("fixedfloat *");
+      r = veldran_test::floatmultiplymodel(x, y, rounding::halfeven);
+      operation = [&] { return left * right; };
+      break;
+    case 4:
+      begin("fixedfloat divide");
+      current.argument = veldran_test::roundingname(mode);
+      r = veldran_test::floatdividemodel(x, y, mode);
+      operation = [&] { return left.divide(right, mode); };
+      break;
+    case 5:
+      begin("fixedfloat /");
+      r = veldran_test::floatdividemodel(x, y, rounding::halfeven);
+      operation = [&] { return left / right; };
+      break;
+    default:
+      begin("fixedfloat rounded");
+      current.argument = std::to_string(places) + " places, " + veldran_test::roundingname(mode);
+      r = veldran_test::floatroundedmodel(x, places, mode);
+      operation = [&] { return left.rounded(places, mode); };
+      break;
+  }
+  withoperand(s.floatmodels[f].value);
+  if (kind % 7 != 0 && kind % 7 != 6) withoperand(s.floatmodels[g].value);
+  const floatmodel expected = floatresult(r, x.length);
+  expectmade<fixedfloat>(r.result, x.length, operation, [&](const fixedfloat& result) {
+    verify(result, expected, "result");
+    s.floats[d] = result;
+  });
+  if (r.result == outcome::value) {
+    s.touchedfloat = d;
+    s.floatmodels[d] = expected;
+  }
+}
+
+// f op= g for +=, -=, *= and /=: the model's outcome, the number left
+// unchanged by a refusal, and the log lines of *this = *this op other.
+void floatcompound(reader& in, state& s) {
+  const std::uint8_t b = in.byte();
+  const std::size_t f = b % kFloatSlots;
+  const std::size_t g = (b >> 2) % kFloatSlots;
+  const int kind = (b >> 4) % 4;
+  static const char* const kNames[] = {
+      "fixedfloat +=", "fixedfloat -=", "fixedfloat *=", "fixedfloat /="};
+  begin(kNames[kind]);
+  floatmodel& m = s.floatmodels[f];
+  const floatmodel& other = s.floatmodels[g];
+  withoperand(m.value);
+  withoperand(other.value);
+  s.touchedfloat = f;
+  outcome predicted = outcome::value;
+  floatmodel after = m;
+  if (kind == 0) {
+    if (m.length != other.length) {
+      predicted = outcome::floatlengtherror;
+    } else {
+      const addition sum = addmodel(m.value, other.value);
+      predicted = sum.result;
+      after = freshfloat(m.length);
+      after.value = sum.sum;
+      if (m.hassign) after.negative = sum.sum.negative;
+    }
+  } else {
+    const bigfloatmodel x = bigfloatof(m);
+    const bigfloatmodel y = bigfloatof(other);
+    const bigresult r = kind == 1   ? veldran_test::floatsubtractmodel(x, y)
+                        : kind == 2 ? veldran_test::floatmultiplymodel(x, y, rounding::halfeven)
+                                    : veldran_test::floatdividemodel(x, y, rounding::halfeven);
+    predicted = r.result;
+    if (r.result == outcome::value) after = floatresult(r, m.length);
+  }
+  const std::vector<std::string> spelled =
+      spelledoutlines(s.floats[f], s.floats[g], f == g, [kind](fixedfloat& t, const fixedfloat& o) {
+        switch (kind) {
+          case 0:
+            t = t + o;
+            break;
+          case 1:
+            t = t - o;
+            break;
+          case 2:
+            t = t * o;
+            break;
+          default:
+            t = t / o;
+            break;
+        }
+      });
+  const long long before = logsize();
+  expectoutcome(predicted, 0, [&] {
+    fixedfloat& target = s.floats[f];
+    const fixedfloat& right = f == g ? target : s.floats[g];
+    switch (kind) {
+      case 0:
+        target += right;
+        break;
+      case 1:
+        target -= right;
+        break;
+      case 2:
+        target *= right;
+        break;
+      default:
+        target /= right;
+        break;
+    }
+  });
+  FUZZ_CHECK(messagessince(before) == spelled, "logged other lines than *this = *this op other");
+  if (predicted == outcome::value) m = after;
+}
+
+void floattodouble(reader& in, state& s) {
+  const std::size_t f = in.byte() % kFloatSlots;
+  const floatmodel& m = s.floatmodels[f];
+  begin("fixedfloat todouble");
+  withoperand(m.value);
+  // As asstring() shows it: with the number's own sign flag, which may lag
+  // behind value's.
+  bigintmodel shown = bigmodelof(m.value);
+  shown.negative = m.negative;
+  const long long before = logsize();
+  expectdouble(s.floats[f].todouble(), veldran_test::exacttext(shown, m.length / 2));
+  FUZZ_CHECK(logsize() == before, "todouble wrote to the log");
+}
+
 void run(const std::uint8_t* data, std::size_t size) {
   reader in(data, size);
   state s;
@@ -1033,14 +1448,23 @@ void run(const std::uint8_t* data, std::size_t size) {
                                           floatfromint, intfromfloat,  floatparts};
   static const operation kTextOperations[] = {assigninttext, assignfloattext, roundtrip,
                                               comparefloats};
-  // The seeds from before the text operations keep their meaning.
+  static const operation kArithmeticOperations[] = {intarithmetic, intarithmetic,   intcompound,
+                                                    inttodouble,   floatarithmetic, floatarithmetic,
+                                                    floatcompound, floattodouble};
+  // The seeds from before the text operations keep their meaning, and
+  // those from before the new arithmetic do too unless they use 240 and up.
   constexpr std::uint8_t kFirstTextOpcode = 224;
+  constexpr std::uint8_t kFirstArithmeticOpcode = 240;
   for (int count = 0; count < kMaxOperations && !in.empty(); ++count) {
     const std::uint8_t op = in.byte();
     s.touchedint = kIntSlots;
     s.touchedfloat = kFloatSlots;
     if (op < kFirstTextOpcode) {
       kOperations[op % (sizeof kOperations / sizeof kOperations[0])](in, s);
+    } else if (op >= kFirstArithmeticOpcode) {
+      kArithmeticOperations[(op - kFirstArithmeticOpcode) %
+                            (sizeof kArithmeticOperations / sizeof kArithmeticOperations[0])](in,
+                                                                                              s);
     } else {
       kTextOperations[(op - kFirstTextOpcode) %
                       (sizeof kTextOperations / sizeof kTextOperations[0])](in, s);

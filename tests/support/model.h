@@ -3,11 +3,16 @@
 // its sign and flags beside it, and each operation, text assignment
 // included, says what it must give.
 // 10^38 < 2^128, so 36 places, a sum of two such values and the overflow
-// test of a product all fit.
+// test of a product all fit. Beyond them, big integers of any length model
+// the difference, division, rounding and fixed-point products and quotients.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "decimal/fixedint"
 
 namespace veldran_test {
 
@@ -95,8 +100,10 @@ enum class outcome {
   underflow,
   outofrange,
   inttoobig,
-  malformed,       // text that is no decimal number
-  fractiontoobig,  // text with more fraction digits than fraction places
+  malformed,        // text that is no decimal number
+  fractiontoobig,   // text with more fraction digits than fraction places
+  dividebyzero,     // a divisor of zero magnitude
+  floatlengtherror  // fixedfloat operands of different lengths
 };
 
 // The exception class an outcome stands for, as its name without "std::".
@@ -114,7 +121,10 @@ inline const char* errorname(outcome o) {
     case outcome::malformed:
       return "invalid_argument";
     case outcome::fractiontoobig:
+    case outcome::floatlengtherror:
       return "length_error";
+    case outcome::dividebyzero:
+      return "domain_error";
     case outcome::value:
       break;
   }
@@ -139,6 +149,10 @@ inline std::string message(outcome o, unsigned long long size) {
       return "Not a decimal number!";
     case outcome::fractiontoobig:
       return "Fraction of text too big to fit in fixedfloat!";
+    case outcome::dividebyzero:
+      return "Division by zero!";
+    case outcome::floatlengtherror:
+      return "Size is not equal!";
     case outcome::value:
       break;
   }
@@ -312,6 +326,461 @@ inline floattextassignment floattextmodel(const floatmodel& m, std::string_view 
     r.after.negative = d.negative;
   }
   return r;
+}
+
+// --- Big integers ----------------------------------------------------------------
+
+// A magnitude of any length in limbs of nine decimal digits, least
+// significant first, with no zero limb on top: zero has no limbs.
+struct bignum {
+  std::vector<std::uint32_t> limbs;
+};
+
+constexpr std::uint32_t kBigBase = 1000000000;
+constexpr unsigned kBigDigits = 9;
+
+inline void trim(bignum& a) {
+  while (!a.limbs.empty() && a.limbs.back() == 0) a.limbs.pop_back();
+}
+
+inline bool iszero(const bignum& a) { return a.limbs.empty(); }
+
+inline bignum bigof(u128 v) {
+  bignum a;
+  for (; v != 0; v /= kBigBase) a.limbs.push_back(static_cast<std::uint32_t>(v % kBigBase));
+  return a;
+}
+
+// The value of a run of digits given least significant first, as a
+// fixedint holds them; every digit must lie in 0 to 9.
+inline bignum bigfromdigits(const std::vector<std::int8_t>& digits) {
+  bignum a;
+  a.limbs.assign((digits.size() + kBigDigits - 1) / kBigDigits, 0);
+  std::uint32_t power = 1;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i % kBigDigits == 0) power = 1;
+    a.limbs[i / kBigDigits] += static_cast<std::uint32_t>(digits[i]) * power;
+    power *= 10;
+  }
+  trim(a);
+  return a;
+}
+
+// The digits of `a` in `count` places, least significant first; the
+// digits above `count` are dropped.
+inline std::vector<std::int8_t> bigdigits(const bignum& a, unsigned long long count) {
+  std::vector<std::int8_t> digits(count, 0);
+  for (std::size_t k = 0; k < a.limbs.size(); ++k) {
+    std::uint32_t limb = a.limbs[k];
+    for (unsigned i = 0; i < kBigDigits; ++i, limb /= 10) {
+      const unsigned long long place = k * kBigDigits + i;
+      if (place < count) digits[place] = static_cast<std::int8_t>(limb % 10);
+    }
+  }
+  return digits;
+}
+
+// Number of significant decimal digits; 0 for zero.
+inline unsigned long long bigplaces(const bignum& a) {
+  if (a.limbs.empty()) return 0;
+  return (a.limbs.size() - 1) * kBigDigits + places(a.limbs.back());
+}
+
+// Only for values below 2^128.
+inline u128 smallof(const bignum& a) {
+  u128 v = 0;
+  for (std::size_t k = a.limbs.size(); k > 0; --k) v = v * kBigBase + a.limbs[k - 1];
+  return v;
+}
+
+inline std::string bigdecimal(const bignum& a) {
+  if (a.limbs.empty()) return "0";
+  std::string text = decimal(a.limbs.back());
+  for (std::size_t k = a.limbs.size() - 1; k > 0; --k) {
+    std::string limb = decimal(a.limbs[k - 1]);
+    text += std::string(kBigDigits - limb.size(), '0') + limb;
+  }
+  return text;
+}
+
+// -1, 0 or 1 as a is below, equal to or above b.
+inline int bigcompare(const bignum& a, const bignum& b) {
+  if (a.limbs.size() != b.limbs.size()) return a.limbs.size() < b.limbs.size() ? -1 : 1;
+  for (std::size_t k = a.limbs.size(); k > 0; --k) {
+    if (a.limbs[k - 1] != b.limbs[k - 1]) return a.limbs[k - 1] < b.limbs[k - 1] ? -1 : 1;
+  }
+  return 0;
+}
+
+inline bignum bigadd(const bignum& a, const bignum& b) {
+  bignum sum;
+  std::uint32_t carry = 0;
+  for (std::size_t k = 0; k < a.limbs.size() || k < b.limbs.size() || carry != 0; ++k) {
+    std::uint32_t limb = carry;
+    if (k < a.limbs.size()) limb += a.limbs[k];
+    if (k < b.limbs.size()) limb += b.limbs[k];
+    carry = limb >= kBigBase ? 1 : 0;
+    sum.limbs.push_back(limb - carry * kBigBase);
+  }
+  return sum;
+}
+
+// a - b for a >= b.
+inline bignum bigsubtract(const bignum& a, const bignum& b) {
+  bignum difference = a;
+  std::uint32_t borrow = 0;
+  for (std::size_t k = 0; k < difference.limbs.size(); ++k) {
+    const std::uint32_t take = borrow + (k < b.limbs.size() ? b.limbs[k] : 0);
+    borrow = difference.limbs[k] < take ? 1 : 0;
+    difference.limbs[k] = difference.limbs[k] + borrow * kBigBase - take;
+  }
+  trim(difference);
+  return difference;
+}
+
+// Schoolbook, one limb pair at a time.
+inline bignum bigmultiply(const bignum& a, const bignum& b) {
+  if (iszero(a) || iszero(b)) return bignum{};
+  std::vector<std::uint64_t> columns(a.limbs.size() + b.limbs.size(), 0);
+  for (std::size_t i = 0; i < a.limbs.size(); ++i) {
+    std::uint64_t carry = 0;
+    for (std::size_t j = 0; j < b.limbs.size(); ++j) {
+      const std::uint64_t column =
+          columns[i + j] + static_cast<std::uint64_t>(a.limbs[i]) * b.limbs[j] + carry;
+      carry = column / kBigBase;
+      columns[i + j] = column % kBigBase;
+    }
+    columns[i + b.limbs.size()] += carry;
+  }
+  bignum product;
+  for (const std::uint64_t column : columns) {
+    product.limbs.push_back(static_cast<std::uint32_t>(column));
+  }
+  trim(product);
+  return product;
+}
+
+inline bignum bigpow10(unsigned long long n) {
+  bignum power;
+  power.limbs.assign(n / kBigDigits, 0);
+  power.limbs.push_back(static_cast<std::uint32_t>(pow10(n % kBigDigits)));
+  return power;
+}
+
+struct bigdivision {
+  bignum quotient;
+  bignum remainder;
+};
+
+// b * m into `product`, whose storage is reused.
+inline void bigmultiplysmall(const bignum& b, std::uint32_t m, bignum& product) {
+  product.limbs.clear();
+  std::uint64_t carry = 0;
+  for (const std::uint32_t limb : b.limbs) {
+    const std::uint64_t column = static_cast<std::uint64_t>(limb) * m + carry;
+    carry = column / kBigBase;
+    product.limbs.push_back(static_cast<std::uint32_t>(column % kBigBase));
+  }
+  if (carry != 0) product.limbs.push_back(static_cast<std::uint32_t>(carry));
+  trim(product);
+}
+
+// The largest m in [low, high] with b * m <= r, by bisection; b * low <= r.
+inline std::uint32_t largestmultiple(const bignum& b, const bignum& r, std::uint32_t low,
+                                     std::uint32_t high, bignum& trial) {
+  while (low < high) {
+    const std::uint32_t middle = low + (high - low + 1) / 2;
+    bigmultiplysmall(b, middle, trial);
+    if (bigcompare(trial, r) <= 0) {
+      low = middle;
+    } else {
+      high = middle - 1;
+    }
+  }
+  return low;
+}
+
+// The quotient limb r / b for r < b * 10^9: a guess from the leading limbs,
+// confirmed by the products on either side of it, else found by bisection
+// over every limb value.
+inline std::uint32_t quotientlimb(const bignum& b, const bignum& r, bignum& trial) {
+  const std::size_t n = b.limbs.size();
+  const auto limb = [](const bignum& x, std::size_t k) {
+    return k < x.limbs.size() ? static_cast<double>(x.limbs[k]) : 0.0;
+  };
+  const double base = kBigBase;
+  const double top = (limb(r, n) * base + limb(r, n - 1)) * base + (n >= 2 ? limb(r, n - 2) : 0);
+  const double divisor = limb(b, n - 1) * base + (n >= 2 ? limb(b, n - 2) : 0);
+  const double guess = top / divisor;
+  const double low = guess > 3 ? guess - 3 : 0;
+  const double high = guess + 3 < base - 1 ? guess + 3 : base - 1;
+  const auto from = static_cast<std::uint32_t>(low);
+  const auto to = static_cast<std::uint32_t>(high);
+  bigmultiplysmall(b, from, trial);
+  if (bigcompare(trial, r) <= 0) {
+    const std::uint32_t q = largestmultiple(b, r, from, to, trial);
+    bigmultiplysmall(b, q + 1, trial);
+    if (q == kBigBase - 1 || bigcompare(trial, r) > 0) return q;
+  }
+  return largestmultiple(b, r, 0, kBigBase - 1, trial);
+}
+
+// Long division one limb at a time; each quotient limb is the largest one
+// whose product with the divisor does not exceed the running remainder.
+// `b` must not be zero.
+inline bigdivision bigdivide(const bignum& a, const bignum& b) {
+  bigdivision r;
+  r.quotient.limbs.assign(a.limbs.size(), 0);
+  bignum trial;
+  for (std::size_t k = a.limbs.size(); k > 0; --k) {
+    r.remainder.limbs.insert(r.remainder.limbs.begin(), a.limbs[k - 1]);
+    trim(r.remainder);
+    const std::uint32_t q = quotientlimb(b, r.remainder, trial);
+    r.quotient.limbs[k - 1] = q;
+    bigmultiplysmall(b, q, trial);
+    r.remainder = bigsubtract(r.remainder, trial);
+  }
+  trim(r.quotient);
+  return r;
+}
+
+// Division by 10^places: the digits above and below the cut.
+inline bigdivision bigsplit(const bignum& a, unsigned long long places) {
+  const unsigned long long count = bigplaces(a);
+  std::vector<std::int8_t> digits = bigdigits(a, count);
+  bigdivision r;
+  if (places >= count) {
+    r.remainder = a;
+    return r;
+  }
+  r.remainder = bigfromdigits(std::vector<std::int8_t>(digits.begin(), digits.begin() + places));
+  r.quotient = bigfromdigits(std::vector<std::int8_t>(digits.begin() + places, digits.end()));
+  return r;
+}
+
+// --- Records with big magnitudes ----------------------------------------------------
+
+struct bigintmodel {
+  unsigned long long size = 0;
+  bool negative = false;
+  bool hassign = true;
+  bool overflowthrows = false;
+  bignum magnitude;
+};
+
+inline bigintmodel freshbig(unsigned long long size) {
+  bigintmodel m;
+  m.size = size;
+  return m;
+}
+
+inline bigintmodel bigmodelof(const intmodel& m) {
+  bigintmodel big = freshbig(m.size);
+  big.negative = m.negative;
+  big.hassign = m.hassign;
+  big.overflowthrows = m.overflowthrows;
+  big.magnitude = bigof(m.magnitude);
+  return big;
+}
+
+// Only for magnitudes below 2^128.
+inline intmodel smallmodelof(const bigintmodel& big) {
+  intmodel m = freshint(big.size);
+  m.negative = big.negative;
+  m.hassign = big.hassign;
+  m.overflowthrows = big.overflowthrows;
+  m.magnitude = smallof(big.magnitude);
+  return m;
+}
+
+inline bool bigequal(const bigintmodel& a, const bigintmodel& b) {
+  return a.size == b.size && a.negative == b.negative && bigcompare(a.magnitude, b.magnitude) == 0;
+}
+
+// As modelgreater: signs first, a negative zero counting as negative.
+inline bool biggreater(const bigintmodel& a, const bigintmodel& b) {
+  if (a.negative != b.negative) return b.negative;
+  const int order = bigcompare(a.magnitude, b.magnitude);
+  return a.negative ? order < 0 : order > 0;
+}
+
+// A fixedfloat as its `value`, whose sign is the number's; `length` is the
+// fixedfloat's own count, so value.size should equal it.
+struct bigfloatmodel {
+  unsigned long long length = 0;
+  bigintmodel value;
+};
+
+// What an operation gives: a fresh record holding the result, or a refusal.
+struct bigresult {
+  outcome result = outcome::value;
+  bigintmodel value;
+};
+
+inline bigresult refused(outcome o) {
+  bigresult r;
+  r.result = o;
+  return r;
+}
+
+// A fresh record of `size` places holding `magnitude` and `negative`, or
+// an overflow when the magnitude needs more places.
+inline bigresult madeof(unsigned long long size, const bignum& magnitude, bool negative) {
+  if (bigplaces(magnitude) > size) return refused(outcome::overflow);
+  bigresult r;
+  r.value = freshbig(size);
+  r.value.magnitude = magnitude;
+  r.value.negative = negative;
+  return r;
+}
+
+// The quotient of a division whose exact result has sign `negative`,
+// brought to a whole number by `mode`.
+inline bignum roundquotient(const bigdivision& d, const bignum& divisor, bool negative,
+                            VELDRAN::rounding mode) {
+  using VELDRAN::rounding;
+  if (iszero(d.remainder)) return d.quotient;
+  const int againsthalf = bigcompare(bigadd(d.remainder, d.remainder), divisor);
+  const bool odd = !iszero(d.quotient) && d.quotient.limbs[0] % 2 == 1;
+  bool up = false;
+  switch (mode) {
+    case rounding::towardzero:
+      up = false;
+      break;
+    case rounding::awayfromzero:
+      up = true;
+      break;
+    case rounding::floor:
+      up = negative;
+      break;
+    case rounding::ceiling:
+      up = !negative;
+      break;
+    case rounding::halfeven:
+      up = againsthalf > 0 || (againsthalf == 0 && odd);
+      break;
+    case rounding::halfawayfromzero:
+      up = againsthalf >= 0;
+      break;
+    case rounding::halftowardzero:
+      up = againsthalf > 0;
+      break;
+  }
+  return up ? bigadd(d.quotient, bigof(1)) : d.quotient;
+}
+
+inline const VELDRAN::rounding kEveryRounding[] = {
+    VELDRAN::rounding::towardzero,    VELDRAN::rounding::awayfromzero,
+    VELDRAN::rounding::floor,         VELDRAN::rounding::ceiling,
+    VELDRAN::rounding::halfeven,      VELDRAN::rounding::halfawayfromzero,
+    VELDRAN::rounding::halftowardzero};
+
+inline const char* roundingname(VELDRAN::rounding mode) {
+  static const char* const kNames[] = {"towardzero", "awayfromzero",     "floor",         "ceiling",
+                                       "halfeven",   "halfawayfromzero", "halftowardzero"};
+  return kNames[static_cast<int>(mode)];
+}
+
+// -a: the sign flipped, zero included, only while `hassign` is set.
+inline bigresult negatemodel(const bigintmodel& a) {
+  bigresult r;
+  r.value = freshbig(a.size);
+  r.value.magnitude = a.magnitude;
+  r.value.negative = a.hassign ? !a.negative : a.negative;
+  return r;
+}
+
+// a - b exactly; a zero difference is positive. With `hassign` clear the
+// magnitudes alone, and a larger right one underflows.
+inline bigresult subtractmodel(const bigintmodel& a, const bigintmodel& b) {
+  if (a.size != b.size) return refused(outcome::lengtherror);
+  const int order = bigcompare(a.magnitude, b.magnitude);
+  if (!a.hassign) {
+    if (order < 0) return refused(outcome::underflow);
+    return madeof(a.size, bigsubtract(a.magnitude, b.magnitude), false);
+  }
+  // a + (-b)
+  const bool rightnegative = !b.negative;
+  if (a.negative == rightnegative) {
+    const bignum sum = bigadd(a.magnitude, b.magnitude);
+    return madeof(a.size, sum, a.negative && !iszero(sum));
+  }
+  if (order == 0) return madeof(a.size, bignum{}, false);
+  if (order > 0) return madeof(a.size, bigsubtract(a.magnitude, b.magnitude), a.negative);
+  return madeof(a.size, bigsubtract(b.magnitude, a.magnitude), rightnegative);
+}
+
+enum class divisionpart { quotient, remainder };
+
+// a / b rounded by `mode`, or a % b (the remainder of the quotient toward
+// zero, with the dividend's sign). Signs only while a's `hassign` is set.
+inline bigresult dividemodel(const bigintmodel& a, const bigintmodel& b, divisionpart part,
+                             VELDRAN::rounding mode = VELDRAN::rounding::towardzero) {
+  if (a.size != b.size) return refused(outcome::lengtherror);
+  if (iszero(b.magnitude)) return refused(outcome::dividebyzero);
+  const bigdivision d = bigdivide(a.magnitude, b.magnitude);
+  if (part == divisionpart::remainder) {
+    return madeof(a.size, d.remainder, a.hassign && a.negative);
+  }
+  const bool negative = a.hassign && a.negative != b.negative;
+  return madeof(a.size, roundquotient(d, b.magnitude, negative, mode), negative);
+}
+
+// --- fixedfloat operations: signs always those of `value` --------------------------
+
+inline bigresult floatnegatemodel(const bigfloatmodel& a) {
+  bigintmodel flipped = a.value;
+  flipped.hassign = true;
+  return negatemodel(flipped);
+}
+
+inline bigresult floatsubtractmodel(const bigfloatmodel& a, const bigfloatmodel& b) {
+  if (a.length != b.length) return refused(outcome::floatlengtherror);
+  bigintmodel left = a.value;
+  left.hassign = true;
+  return subtractmodel(left, b.value);
+}
+
+// The exact product has 2h fraction digits (h = length/2): h of them go.
+inline bigresult floatmultiplymodel(const bigfloatmodel& a, const bigfloatmodel& b,
+                                    VELDRAN::rounding mode) {
+  if (a.length != b.length) return refused(outcome::floatlengtherror);
+  const unsigned long long half = a.length / 2;
+  const bigdivision d = bigsplit(bigmultiply(a.value.magnitude, b.value.magnitude), half);
+  const bool negative = a.value.negative != b.value.negative;
+  return madeof(a.length, roundquotient(d, bigpow10(half), negative, mode), negative);
+}
+
+inline bigresult floatdividemodel(const bigfloatmodel& a, const bigfloatmodel& b,
+                                  VELDRAN::rounding mode) {
+  if (a.length != b.length) return refused(outcome::floatlengtherror);
+  if (iszero(b.value.magnitude)) return refused(outcome::dividebyzero);
+  const bignum scaled = bigmultiply(a.value.magnitude, bigpow10(a.length / 2));
+  const bigdivision d = bigdivide(scaled, b.value.magnitude);
+  const bool negative = a.value.negative != b.value.negative;
+  return madeof(a.length, roundquotient(d, b.value.magnitude, negative, mode), negative);
+}
+
+// Keeps `places` fraction digits; the dropped ones round the kept ones.
+inline bigresult floatroundedmodel(const bigfloatmodel& a, unsigned long long places,
+                                   VELDRAN::rounding mode) {
+  const unsigned long long half = a.length / 2;
+  if (places >= half) return madeof(a.length, a.value.magnitude, a.value.negative);
+  const bignum unit = bigpow10(half - places);
+  const bigdivision d = bigsplit(a.value.magnitude, half - places);
+  const bignum kept = roundquotient(d, unit, a.value.negative, mode);
+  return madeof(a.length, bigmultiply(kept, unit), a.value.negative);
+}
+
+// The exact value as text, for a correctly rounded reading into a double:
+// sign, integer digits and, for a fixedfloat, the `fraction` places.
+inline std::string exacttext(const bigintmodel& m, unsigned long long fraction) {
+  std::string digits = bigdecimal(m.magnitude);
+  if (fraction > 0) {
+    if (digits.size() <= fraction) digits.insert(0, fraction + 1 - digits.size(), '0');
+    digits.insert(digits.size() - fraction, ".");
+  }
+  return (m.negative ? "-" : "") + digits;
 }
 
 }  // namespace veldran_test

@@ -1,0 +1,437 @@
+#include "decimal/limbs.h"
+
+#include <algorithm>
+
+#include "decimal/digitwords.h"
+
+namespace VELDRAN::internal {
+
+namespace {
+
+// Rows summed between two carry passes: 1024 products below 10^16 on top of
+// a carried column below 10^8 stay below 2^64.
+constexpr std::size_t kRowsPerCarry = 1024;
+
+constexpr std::uint64_t kPowersOfTen[kDigitsPerLimb + 1] = {  // NOLINT(*-avoid-c-arrays)
+    1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+
+void keeplargest(std::uint8_t digit, std::uint8_t& largest) {
+  largest = digit > largest ? digit : largest;
+}
+
+// Four digits, units first, as one number; below 10^4 when they are at rest.
+// `largest` keeps the largest digit seen, read as unsigned.
+std::uint64_t fourdigits(const std::int8_t* digits, std::uint8_t& largest) {
+  const auto d0 = static_cast<std::uint8_t>(digits[0]);
+  const auto d1 = static_cast<std::uint8_t>(digits[1]);
+  const auto d2 = static_cast<std::uint8_t>(digits[2]);
+  const auto d3 = static_cast<std::uint8_t>(digits[3]);
+  keeplargest(d0, largest);
+  keeplargest(d1, largest);
+  keeplargest(d2, largest);
+  keeplargest(d3, largest);
+  return d0 + 10U * d1 + 100U * d2 + 1000U * d3;
+}
+
+bool eightzeros(const std::int8_t* digits) {
+  return (digits[0] | digits[1] | digits[2] | digits[3] | digits[4] | digits[5] | digits[6] |
+          digits[7]) == 0;
+}
+
+// Places up to the top of the highest limb that holds a non-zero digit.
+// Whole limbs are tested eight places at a time, which costs far less than
+// packing the zeros.
+std::size_t placesinuse(const std::int8_t* digits, std::size_t count) {
+  const std::size_t whole = count / kDigitsPerLimb * kDigitsPerLimb;
+  std::size_t inuse = count;
+  while (inuse > whole && digits[inuse - 1] == 0) {
+    --inuse;
+  }
+  if (inuse > whole) {
+    return inuse;  // a non-zero digit in the partial top limb
+  }
+  while (inuse > 0 && eightzeros(digits + inuse - kDigitsPerLimb)) {
+    inuse -= kDigitsPerLimb;
+  }
+  return inuse;
+}
+
+// Leaves every column below 10^8, passing the excess up. The partial
+// product fits the columns, so nothing is carried out of the top one.
+void carrycolumns(std::uint64_t* columns, std::size_t count) {
+  std::uint64_t carry = 0;
+  for (std::size_t k = 0; k < count; ++k) {
+    const std::uint64_t column = columns[k] + carry;
+    carry = column / kLimbBase;
+    columns[k] = column % kLimbBase;
+  }
+}
+
+// The two digits of each number below 100, units first: limbs are written
+// two places at a time.
+struct digitpairs {
+  std::int8_t digits[100][2];  // NOLINT(cppcoreguidelines-avoid-c-arrays)
+};
+
+constexpr digitpairs makedigitpairs() {
+  digitpairs pairs{};
+  for (int value = 0; value < 100; ++value) {
+    pairs.digits[value][0] = static_cast<std::int8_t>(value % 10);
+    pairs.digits[value][1] = static_cast<std::int8_t>(value / 10);
+  }
+  return pairs;
+}
+
+constexpr digitpairs kDigitPairs = makedigitpairs();
+
+// Writes the four digits of a number below 10^4, units first.
+void spreadfour(std::uint32_t value, std::int8_t* digits) {
+  const std::int8_t* low = kDigitPairs.digits[value % 100];
+  const std::int8_t* high = kDigitPairs.digits[value / 100];
+  digits[0] = low[0];
+  digits[1] = low[1];
+  digits[2] = high[0];
+  digits[3] = high[1];
+}
+
+// The eight places of a word at rest as a limb: neighbouring places join
+// into pairs, pairs into fours, fours into the limb.
+std::uint64_t wordlimb(std::uint64_t word) {
+  constexpr std::uint64_t bytes = 0x00FF00FF00FF00FFULL;
+  constexpr std::uint64_t pairs = 0x0000FFFF0000FFFFULL;
+  const std::uint64_t twos = (word & bytes) + ((word >> 8) & bytes) * 10;
+  const std::uint64_t fours = (twos & pairs) + ((twos >> 16) & pairs) * 100;
+  return (fours & 0xFFFFFFFFULL) + (fours >> 32) * 10000;
+}
+
+// The reverse: the limb's fours, split into pairs, split into places. Each
+// division is a multiplication that stays inside its lane.
+std::uint64_t limbword(std::uint64_t limb) {
+  const std::uint64_t fours = (limb % 10000) | ((limb / 10000) << 32);
+  const std::uint64_t hundreds = ((fours * 5243) >> 19) & 0x0000007F0000007FULL;  // v / 100
+  const std::uint64_t twos = (fours - hundreds * 100) | (hundreds << 16);
+  const std::uint64_t tens = ((twos * 103) >> 10) & 0x000F000F000F000FULL;  // v / 10
+  return (twos - tens * 10) | (tens << 8);
+}
+
+// packlimbs for the `inuse` places when places are words: the whole limbs
+// a word at a time, the top partial one place by place.
+bool packwords(const std::int8_t* digits, std::size_t inuse, std::uint64_t* limbs,
+               std::size_t& limbsinuse) {
+  const std::size_t whole = inuse / kDigitsPerLimb;
+  std::uint64_t outside = 0;
+  for (std::size_t k = 0; k < whole; ++k) {
+    const std::uint64_t word = loadword(digits + k * kDigitsPerLimb);
+    outside |= notatrest(word);
+    limbs[k] = wordlimb(word);
+  }
+  bool atrest = outside == 0;
+  if (inuse % kDigitsPerLimb != 0) {
+    std::uint64_t limb = 0;
+    for (std::size_t i = inuse; i > whole * kDigitsPerLimb; --i) {
+      const auto digit = static_cast<std::uint8_t>(digits[i - 1]);
+      atrest = atrest && digit <= 9;
+      limb = limb * 10 + digit;
+    }
+    limbs[whole] = limb;
+  }
+  limbsinuse = limbcount(inuse);
+  return atrest;
+}
+
+std::size_t withouttopzeros(const std::uint64_t* limbs, std::size_t count) {
+  while (count > 0 && limbs[count - 1] == 0) {
+    --count;
+  }
+  return count;
+}
+
+// limbs times a factor below 10^8, in place; returns the carry out of the top.
+std::uint64_t multiplysmall(std::uint64_t* limbs, std::size_t count, std::uint64_t factor) {
+  std::uint64_t carry = 0;
+  for (std::size_t k = 0; k < count; ++k) {
+    const std::uint64_t product = limbs[k] * factor + carry;
+    carry = product / kLimbBase;
+    limbs[k] = product % kLimbBase;
+  }
+  return carry;
+}
+
+// limbs divided by a divisor below 10^8, in place; returns the remainder.
+std::uint64_t dividesmall(std::uint64_t* limbs, std::size_t count, std::uint64_t divisor) {
+  std::uint64_t rest = 0;
+  for (std::size_t k = count; k > 0; --k) {
+    const std::uint64_t part = rest * kLimbBase + limbs[k - 1];
+    limbs[k - 1] = part / divisor;
+    rest = part % divisor;
+  }
+  return rest;
+}
+
+// Subtracts q times v (n limbs) from u (n + 1 limbs); true when that went
+// below zero, in which case u holds the difference plus base^(n+1).
+bool multiplysubtract(std::uint64_t* u, const std::uint64_t* v, std::size_t n, std::uint64_t q) {
+  std::uint64_t carry = 0;
+  std::uint64_t borrow = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::uint64_t product = q * v[i] + carry;
+    carry = product / kLimbBase;
+    const std::uint64_t take = product % kLimbBase + borrow;
+    borrow = u[i] < take ? 1 : 0;
+    u[i] = u[i] + borrow * kLimbBase - take;
+  }
+  const std::uint64_t take = carry + borrow;
+  const bool below = u[n] < take;
+  u[n] = u[n] + (below ? kLimbBase : 0) - take;
+  return below;
+}
+
+// Adds v (n limbs) back to u (n + 1 limbs), dropping the carry out of the top.
+void addback(std::uint64_t* u, const std::uint64_t* v, std::size_t n) {
+  std::uint64_t carry = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::uint64_t sum = u[i] + v[i] + carry;
+    carry = sum >= kLimbBase ? 1 : 0;
+    u[i] = sum - carry * kLimbBase;
+  }
+  u[n] = (u[n] + carry) % kLimbBase;
+}
+
+// The next quotient limb's estimate from the top of u and v: never too
+// small, and at most one too large once refined by the second limb.
+std::uint64_t estimate(const std::uint64_t* u, const std::uint64_t* v, std::size_t n) {
+  const std::uint64_t top = u[n] * kLimbBase + u[n - 1];
+  std::uint64_t q = top / v[n - 1];
+  std::uint64_t r = top % v[n - 1];
+  while (q >= kLimbBase || (n >= 2 && q * v[n - 2] > r * kLimbBase + u[n - 2])) {
+    --q;
+    r += v[n - 1];
+    if (r >= kLimbBase) {
+      break;
+    }
+  }
+  return q;
+}
+
+}  // namespace
+
+// --- Packing and spreading ---------------------------------------------------
+
+bool packlimbs(const std::int8_t* digits, std::size_t count, std::uint64_t* limbs,
+               std::size_t& limbsinuse) {
+  const std::size_t inuse = placesinuse(digits, count);
+  std::uint8_t largest = 0;
+  const std::size_t whole = inuse / kDigitsPerLimb;
+  if (kPlacesAreWords) {
+    return packwords(digits, inuse, limbs, limbsinuse);
+  }
+  for (std::size_t k = 0; k < whole; ++k) {
+    const std::int8_t* limbdigits = digits + k * kDigitsPerLimb;
+    limbs[k] = fourdigits(limbdigits, largest) + 10000 * fourdigits(limbdigits + 4, largest);
+  }
+  if (inuse % kDigitsPerLimb != 0) {
+    std::uint64_t limb = 0;
+    for (std::size_t i = inuse; i > whole * kDigitsPerLimb; --i) {
+      const auto digit = static_cast<std::uint8_t>(digits[i - 1]);
+      keeplargest(digit, largest);
+      limb = limb * 10 + digit;
+    }
+    limbs[whole] = limb;
+  }
+  limbsinuse = limbcount(inuse);
+  return largest <= 9;
+}
+
+void spreadlimb(std::uint64_t limb, std::int8_t* digits) {
+  if (kPlacesAreWords) {
+    storeword(digits, limbword(limb));
+    return;
+  }
+  const auto value = static_cast<std::uint32_t>(limb);
+  spreadfour(value % 10000, digits);
+  spreadfour(value / 10000, digits + 4);
+}
+
+bool spreadlimbs(const std::uint64_t* limbs, std::size_t count, std::int8_t* digits,
+                 std::size_t places) {
+  count = withouttopzeros(limbs, count);
+  if (count == 0) {
+    std::fill(digits, digits + places, std::int8_t{0});
+    return true;
+  }
+  const std::size_t top = count - 1;
+  const std::size_t toplow = top * kDigitsPerLimb;  // the top limb's units place
+  if (toplow >= places) {
+    return false;
+  }
+  for (std::size_t k = 0; k < top; ++k) {
+    spreadlimb(limbs[k], digits + k * kDigitsPerLimb);
+  }
+  std::size_t p = toplow;
+  for (std::uint64_t limb = limbs[top]; limb != 0; limb /= 10, ++p) {
+    if (p >= places) {
+      return false;
+    }
+    digits[p] = static_cast<std::int8_t>(limb % 10);
+  }
+  std::fill(digits + p, digits + places, std::int8_t{0});
+  return true;
+}
+
+// --- Decimal shifts ------------------------------------------------------------
+
+std::size_t scaleup(std::uint64_t* limbs, std::size_t count, std::size_t places) {
+  count = withouttopzeros(limbs, count);
+  if (count == 0 || places == 0) {
+    return count;
+  }
+  const std::size_t whole = places / kDigitsPerLimb;
+  std::copy_backward(limbs, limbs + count, limbs + count + whole);
+  std::fill(limbs, limbs + whole, 0);
+  count += whole;
+  limbs[count] = multiplysmall(limbs, count, kPowersOfTen[places % kDigitsPerLimb]);
+  return withouttopzeros(limbs, count + 1);
+}
+
+std::size_t scaledown(std::uint64_t* limbs, std::size_t count, std::size_t places) {
+  const std::size_t whole = places / kDigitsPerLimb;
+  if (whole >= count) {
+    return 0;
+  }
+  std::copy(limbs + whole, limbs + count, limbs);
+  count -= whole;
+  dividesmall(limbs, count, kPowersOfTen[places % kDigitsPerLimb]);
+  return withouttopzeros(limbs, count);
+}
+
+remainder lowdigits(const std::uint64_t* limbs, std::size_t count, std::size_t places) {
+  if (places == 0) {
+    return remainder::zero;
+  }
+  const std::size_t top = places - 1;  // the highest dropped place
+  const std::size_t limb = top / kDigitsPerLimb;
+  if (limb >= count) {
+    return classify(0, withouttopzeros(limbs, count) != 0);
+  }
+  const std::uint64_t below = kPowersOfTen[top % kDigitsPerLimb];
+  const auto first = static_cast<int>(limbs[limb] / below % 10);
+  const bool rest = limbs[limb] % below != 0 || withouttopzeros(limbs, limb) != 0;
+  return classify(first, rest);
+}
+
+// --- Multiplication ------------------------------------------------------------
+
+void multiplylimbs(const std::uint64_t* a, std::size_t na, const std::uint64_t* b, std::size_t nb,
+                   std::uint64_t* columns) {
+  const std::size_t nc = na + nb;
+  for (std::size_t k = 0; k < nc; ++k) {
+    columns[k] = 0;
+  }
+  for (std::size_t i = 0; i < na; ++i) {
+    const std::uint64_t ai = a[i];
+    for (std::size_t j = 0; j < nb; ++j) {
+      columns[i + j] += ai * b[j];
+    }
+    if ((i + 1) % kRowsPerCarry == 0) {
+      carrycolumns(columns, nc);
+    }
+  }
+  carrycolumns(columns, nc);
+}
+
+productfit multiplyatrest(const std::int8_t* left, const std::int8_t* right, std::int8_t* product,
+                          std::size_t places) {
+  const std::size_t limbs = limbcount(places);
+  kernelscratch scratch(4 * limbs);
+  std::uint64_t* a = scratch.data();
+  std::uint64_t* b = a + limbs;
+  std::uint64_t* columns = b + limbs;
+  std::size_t na = 0;
+  std::size_t nb = 0;
+  if (!packlimbs(left, places, a, na) || !packlimbs(right, places, b, nb)) {
+    return productfit::notatrest;
+  }
+  if (na == 0 || nb == 0) {
+    return productfit::fits;  // a zero operand
+  }
+  multiplylimbs(a, na, b, nb, columns);
+
+  // The top column may be 0; below the top non-zero limb every place fits.
+  const std::size_t nc = na + nb;
+  const std::size_t top = columns[nc - 1] != 0 ? nc - 1 : nc - 2;
+  const std::size_t toplow = top * kDigitsPerLimb;  // the top limb's units place
+  if (toplow >= places) {
+    return productfit::toolarge;
+  }
+  for (std::size_t k = 0; k < top; ++k) {
+    spreadlimb(columns[k], product + k * kDigitsPerLimb);
+  }
+  std::size_t p = toplow;
+  for (std::uint64_t limb = columns[top]; limb != 0; limb /= 10, ++p) {
+    if (p >= places) {
+      return productfit::toolarge;
+    }
+    product[p] = static_cast<std::int8_t>(limb % 10);
+  }
+  return productfit::fits;
+}
+
+// --- Division ------------------------------------------------------------------
+
+// Knuth's algorithm D in base 10^8: both operands are scaled so that the
+// divisor's top limb is at least half the base, which keeps each quotient
+// limb's estimate from the top two limbs at most one too large.
+void dividelimbs(const std::uint64_t* a, std::size_t na, const std::uint64_t* b, std::size_t nb,
+                 std::uint64_t* quotient, std::uint64_t* remainder, std::uint64_t* work) {
+  if (na < nb) {
+    std::copy(a, a + na, remainder);
+    std::fill(remainder + na, remainder + nb, 0);
+    return;
+  }
+  if (nb == 1) {
+    std::copy(a, a + na, quotient);
+    remainder[0] = dividesmall(quotient, na, b[0]);
+    return;
+  }
+  const std::uint64_t scale = kLimbBase / (b[nb - 1] + 1);
+  std::uint64_t* u = work;           // na + 1 limbs
+  std::uint64_t* v = work + na + 1;  // nb limbs
+  std::copy(a, a + na, u);
+  u[na] = multiplysmall(u, na, scale);
+  std::copy(b, b + nb, v);
+  multiplysmall(v, nb, scale);
+
+  for (std::size_t j = na - nb + 1; j > 0; --j) {
+    std::uint64_t* window = u + j - 1;  // nb + 1 limbs
+    std::uint64_t q = estimate(window, v, nb);
+    if (multiplysubtract(window, v, nb, q)) {
+      --q;  // rare: the estimate was one too large
+      addback(window, v, nb);
+    }
+    quotient[j - 1] = q;
+  }
+  std::copy(u, u + nb, remainder);
+  dividesmall(remainder, nb, scale);
+}
+
+internal::remainder againsthalf(const std::uint64_t* r, const std::uint64_t* b, std::size_t nb) {
+  if (withouttopzeros(r, nb) == 0) {
+    return remainder::zero;
+  }
+  // Compares 2r with b from the top, doubling r as the limbs go down: the
+  // carry into each limb comes from the one below it.
+  for (std::size_t k = nb; k > 0; --k) {
+    const std::uint64_t carryin = k >= 2 && r[k - 2] * 2 >= kLimbBase ? 1 : 0;
+    const std::uint64_t doubled = r[k - 1] * 2 % kLimbBase + carryin;
+    const std::uint64_t carryout = r[k - 1] * 2 >= kLimbBase ? 1 : 0;
+    if (k == nb && carryout != 0) {
+      return remainder::abovehalf;
+    }
+    if (doubled != b[k - 1]) {
+      return doubled > b[k - 1] ? remainder::abovehalf : remainder::belowhalf;
+    }
+  }
+  return remainder::half;
+}
+
+}  // namespace VELDRAN::internal

@@ -1,0 +1,85 @@
+// Base-10^8 limbs: the packing of digit records into limbs, the way back,
+// and the multiplication and division kernels that work on them; not
+// installed. A limb holds eight decimal places, units first, and every
+// limb array is least significant first.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "decimal/rounding.h"
+
+namespace VELDRAN::internal {
+
+constexpr std::size_t kDigitsPerLimb = 8;
+constexpr std::uint64_t kLimbBase = 100000000;
+
+// Limbs that hold `digitcount` places.
+inline std::size_t limbcount(std::size_t digitcount) {
+  return (digitcount + kDigitsPerLimb - 1) / kDigitsPerLimb;
+}
+
+// The kernels' working words. Up to 512 of them live on the stack, so the
+// usual operation allocates nothing beyond its result.
+class kernelscratch {
+ public:
+  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-member-init): see local_
+  explicit kernelscratch(std::size_t words) {
+    if (words > kLocalWords) {
+      heap_.resize(words);
+    }
+  }
+  std::uint64_t* data() { return heap_.empty() ? local_ : heap_.data(); }
+
+ private:
+  static constexpr std::size_t kLocalWords = 512;
+  // Left uninitialised: the kernels write every word before they read it.
+  std::uint64_t local_[kLocalWords];  // NOLINT(cppcoreguidelines-avoid-c-arrays)
+  std::vector<std::uint64_t> heap_;
+};
+
+// --- Packing and spreading ---------------------------------------------------
+// Groups the digits in use into limbs and sets `limbsinuse` to their number,
+// the top one non-zero; returns false when a digit lies outside 0 to 9.
+bool packlimbs(const std::int8_t* digits, std::size_t count, std::uint64_t* limbs,
+               std::size_t& limbsinuse);
+// Writes the eight digits of a limb, units first.
+void spreadlimb(std::uint64_t limb, std::int8_t* digits);
+// Writes `count` limbs as the digits of a record of `places` places;
+// returns false, leaving the digits undefined, when they need more places.
+bool spreadlimbs(const std::uint64_t* limbs, std::size_t count, std::int8_t* digits,
+                 std::size_t places);
+
+// --- Decimal shifts ------------------------------------------------------------
+// Times 10^places, in place; `limbs` has room for count + places/8 + 1
+// limbs. Returns the new count, the top limb non-zero (0 for a zero).
+std::size_t scaleup(std::uint64_t* limbs, std::size_t count, std::size_t places);
+// Divided by 10^places toward zero, in place; returns the new count.
+std::size_t scaledown(std::uint64_t* limbs, std::size_t count, std::size_t places);
+// What the lowest `places` digits amount to against half a unit of the
+// place just above them.
+remainder lowdigits(const std::uint64_t* limbs, std::size_t count, std::size_t places);
+
+// --- Multiplication ------------------------------------------------------------
+// The exact product of a and b (top limbs non-zero) into na + nb columns.
+void multiplylimbs(const std::uint64_t* a, std::size_t na, const std::uint64_t* b, std::size_t nb,
+                   std::uint64_t* columns);
+
+enum class productfit { fits, toolarge, notatrest };
+// The exact product of two records of `places` digits into `product`, whose
+// digits are zero on entry. Writes nothing when a digit is not at rest.
+productfit multiplyatrest(const std::int8_t* left, const std::int8_t* right, std::int8_t* product,
+                          std::size_t places);
+
+// --- Division ------------------------------------------------------------------
+// Words of scratch that dividelimbs needs besides its operands and results.
+inline std::size_t divisionwork(std::size_t na, std::size_t nb) { return na + nb + 1; }
+// Long division of a (na limbs) by b (nb >= 1 limbs, the top one non-zero):
+// na - nb + 1 quotient limbs (none when na < nb) and nb remainder limbs.
+void dividelimbs(const std::uint64_t* a, std::size_t na, const std::uint64_t* b, std::size_t nb,
+                 std::uint64_t* quotient, std::uint64_t* remainder, std::uint64_t* work);
+// How a remainder r below b compares with half of b; both have nb limbs.
+internal::remainder againsthalf(const std::uint64_t* r, const std::uint64_t* b, std::size_t nb);
+
+}  // namespace VELDRAN::internal

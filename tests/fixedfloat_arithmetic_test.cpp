@@ -1,0 +1,446 @@
+// Difference, negation, the rounded product and quotient, rounding to
+// places, the compound assignments and todouble of fixedfloat.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "decimal/fixedfloat"
+#include "support/exceptions.h"
+#include "support/log_capture.h"
+
+using VELDRAN::fixedfloat;
+using VELDRAN::rounding;
+using Lines = std::vector<std::string>;
+using veldran_test::expectthrow;
+using veldran_test::LogCapture;
+
+namespace {
+
+constexpr char kOverflow[] = "overflow";
+
+fixedfloat num(unsigned long long length, std::string_view text) {
+  fixedfloat x(length);
+  x = text;
+  return x;
+}
+
+std::string record(const fixedfloat& x) {
+  std::string text = x.asstring() + (x.negative ? " neg" : " pos") + " length " +
+                     std::to_string(x.length) + (x.value.negative ? " value neg |" : " |");
+  for (const std::int8_t digit : x.value.digits) text += std::to_string(digit) + ",";
+  return text;
+}
+
+// The result's text, or "overflow"; its two signs always agree.
+std::string outcome(const std::function<fixedfloat()>& operation) {
+  try {
+    const fixedfloat result = operation();
+    EXPECT_EQ(result.negative, result.value.negative);
+    EXPECT_EQ(result.value.size, result.length);
+    return result.asstring();
+  } catch (const std::overflow_error& error) {
+    EXPECT_STREQ(error.what(), "Overflow occured.");
+    return kOverflow;
+  }
+}
+
+const rounding kModes[] = {
+    rounding::towardzero, rounding::awayfromzero,     rounding::floor,         rounding::ceiling,
+    rounding::halfeven,   rounding::halfawayfromzero, rounding::halftowardzero};
+
+// A case for a rounding operation: one expected text per mode, in the order
+// of kModes.
+struct RoundingCase {
+  unsigned long long length;
+  const char *a, *b;
+  std::vector<const char*> rounded;
+};
+
+Lines resultlines(unsigned long long length) {
+  LogCapture capture;
+  { const fixedfloat result(length); }
+  return capture.messages();
+}
+
+}  // namespace
+
+// --- Difference and negation ---------------------------------------------------
+
+TEST(FixedfloatDifference, IsExactWithZeroPositiveAndOverflowRefused) {
+  struct Case {
+    const char *a, *b, *difference;
+  };
+  const Case cases[] = {
+      {"12.3456", "7.891", "4.4546"},
+      {"7.891", "12.3456", "-4.4546"},
+      {"-1.5", "-1.5", "0.0"},
+      {"-0.0", "0.0", "0.0"},
+      {"0.0", "-0.0", "0.0"},
+      {"-2.25", "1.75", "-4.0"},
+      {"0.0001", "0.0002", "-0.0001"},
+      {"9999.9999", "-0.0001", kOverflow},
+      {"-9999.9999", "0.0001", kOverflow},
+      {"9999.9999", "9999.9999", "0.0"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.a) + " - " + c.b);
+    const fixedfloat a = num(8, c.a);
+    const fixedfloat b = num(8, c.b);
+    EXPECT_EQ(outcome([&] { return a - b; }), c.difference);
+  }
+}
+
+TEST(FixedfloatNegation, FlipsTheSignOfEveryValueZeroIncluded) {
+  struct Case {
+    const char *value, *negated;
+  };
+  const Case cases[] = {{"2.5", "-2.5"}, {"-2.5", "2.5"}, {"0.0", "-0.0"}, {"-0.0", "0.0"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.value);
+    const fixedfloat x = num(8, c.value);
+    EXPECT_EQ(outcome([&] { return -x; }), c.negated);
+  }
+}
+
+// --- Product and quotient ------------------------------------------------------
+
+TEST(FixedfloatMultiply, RoundsTheExactProductByEachMode) {
+  const RoundingCase cases[] = {
+      {8, "0.0001", "0.5", {"0.0", "0.0001", "0.0", "0.0001", "0.0", "0.0001", "0.0"}},
+      {8, "-0.0001", "0.5", {"-0.0", "-0.0001", "-0.0001", "-0.0", "-0.0", "-0.0001", "-0.0"}},
+      {8, "0.0003", "0.5", {"0.0001", "0.0002", "0.0001", "0.0002", "0.0002", "0.0002", "0.0001"}},
+      {8,
+       "1.0001",
+       "1.0001",
+       {"1.0002", "1.0003", "1.0002", "1.0003", "1.0002", "1.0002", "1.0002"}},
+      {8,
+       "-1.0001",
+       "1.0001",
+       {"-1.0002", "-1.0003", "-1.0003", "-1.0002", "-1.0002", "-1.0002", "-1.0002"}},
+      {8, "-0.0001", "0.0001", {"-0.0", "-0.0001", "-0.0001", "-0.0", "-0.0", "-0.0", "-0.0"}},
+      {8, "0.0", "-5.0", {"-0.0", "-0.0", "-0.0", "-0.0", "-0.0", "-0.0", "-0.0"}},
+      {8, "2.5", "4.0", {"10.0", "10.0", "10.0", "10.0", "10.0", "10.0", "10.0"}},
+      {8,
+       "12.3456",
+       "7.891",
+       {"97.4191", "97.4192", "97.4191", "97.4192", "97.4191", "97.4191", "97.4191"}},
+      {8,
+       "5000.0",
+       "2.0",
+       {kOverflow, kOverflow, kOverflow, kOverflow, kOverflow, kOverflow, kOverflow}},
+      // 99.9999 exactly at two places: a rounding carry out of the top.
+      {4,
+       "9.99",
+       "10.01",
+       {"99.99", kOverflow, "99.99", kOverflow, kOverflow, kOverflow, kOverflow}},
+      {4,
+       "-9.99",
+       "10.01",
+       {"-99.99", kOverflow, kOverflow, "-99.99", kOverflow, kOverflow, kOverflow}},
+  };
+  for (const RoundingCase& c : cases) {
+    for (std::size_t m = 0; m < std::size(kModes); ++m) {
+      SCOPED_TRACE(std::string(c.a) + " * " + c.b + " mode " + std::to_string(m));
+      const fixedfloat a = num(c.length, c.a);
+      const fixedfloat b = num(c.length, c.b);
+      EXPECT_EQ(outcome([&] { return a.multiply(b, kModes[m]); }), c.rounded[m]);
+      if (kModes[m] == rounding::halfeven) {
+        EXPECT_EQ(outcome([&] { return a * b; }), c.rounded[m]);
+      }
+    }
+  }
+}
+
+TEST(FixedfloatMultiply, NumbersWithoutPlacesMultiplyToZero) {
+  const fixedfloat none(0);
+  EXPECT_EQ(outcome([&] { return none * none; }), ".0");
+  EXPECT_EQ(outcome([&] { return none - none; }), ".0");
+  EXPECT_EQ(none.todouble(), 0.0);
+  expectthrow<std::domain_error>([&] { return none / none; }, "Division by zero!");
+}
+
+TEST(FixedfloatDivide, RoundsTheExactQuotientByEachMode) {
+  const RoundingCase cases[] = {
+      {8, "1.0", "3.0", {"0.3333", "0.3334", "0.3333", "0.3334", "0.3333", "0.3333", "0.3333"}},
+      {8,
+       "-1.0",
+       "3.0",
+       {"-0.3333", "-0.3334", "-0.3334", "-0.3333", "-0.3333", "-0.3333", "-0.3333"}},
+      {8,
+       "2.0",
+       "-3.0",
+       {"-0.6666", "-0.6667", "-0.6667", "-0.6666", "-0.6667", "-0.6667", "-0.6667"}},
+      {8, "1.0", "8.0", {"0.125", "0.125", "0.125", "0.125", "0.125", "0.125", "0.125"}},
+      {8, "0.0001", "2.0", {"0.0", "0.0001", "0.0", "0.0001", "0.0", "0.0001", "0.0"}},
+      {8, "0.0003", "2.0", {"0.0001", "0.0002", "0.0001", "0.0002", "0.0002", "0.0002", "0.0001"}},
+      {8, "-0.0001", "3.0", {"-0.0", "-0.0001", "-0.0001", "-0.0", "-0.0", "-0.0", "-0.0"}},
+      {8, "0.0", "-5.0", {"-0.0", "-0.0", "-0.0", "-0.0", "-0.0", "-0.0", "-0.0"}},
+      {8,
+       "12.3456",
+       "7.891",
+       {"1.5645", "1.5646", "1.5645", "1.5646", "1.5645", "1.5645", "1.5645"}},
+      {8,
+       "9999.0",
+       "0.5",
+       {kOverflow, kOverflow, kOverflow, kOverflow, kOverflow, kOverflow, kOverflow}},
+      {8,
+       "1.0",
+       "0.0001",
+       {kOverflow, kOverflow, kOverflow, kOverflow, kOverflow, kOverflow, kOverflow}},
+      {8,
+       "0.9999",
+       "0.0001",
+       {"9999.0", "9999.0", "9999.0", "9999.0", "9999.0", "9999.0", "9999.0"}},
+  };
+  for (const RoundingCase& c : cases) {
+    for (std::size_t m = 0; m < std::size(kModes); ++m) {
+      SCOPED_TRACE(std::string(c.a) + " / " + c.b + " mode " + std::to_string(m));
+      const fixedfloat a = num(c.length, c.a);
+      const fixedfloat b = num(c.length, c.b);
+      EXPECT_EQ(outcome([&] { return a.divide(b, kModes[m]); }), c.rounded[m]);
+      if (kModes[m] == rounding::halfeven) {
+        EXPECT_EQ(outcome([&] { return a / b; }), c.rounded[m]);
+      }
+    }
+  }
+}
+
+TEST(FixedfloatDivide, DivisionByZeroIsRefusedWhateverItsSign) {
+  for (const char* zero : {"0.0", "-0.0"}) {
+    const fixedfloat a = num(8, "1.5");
+    const fixedfloat b = num(8, zero);
+    LogCapture capture;
+    expectthrow<std::domain_error>([&] { return a / b; }, "Division by zero!");
+    expectthrow<std::domain_error>([&] { return a.divide(b, rounding::floor); },
+                                   "Division by zero!");
+    EXPECT_EQ(capture.messages(), Lines{});
+  }
+}
+
+// --- Rounding to places ----------------------------------------------------------
+
+TEST(FixedfloatRounded, KeepsPlacesRoundedByEachModeWithTheSignKept) {
+  struct Case {
+    const char* value;
+    unsigned long long places;
+    std::vector<const char*> rounded;
+  };
+  const Case cases[] = {
+      {"12.3456", 2, {"12.34", "12.35", "12.34", "12.35", "12.35", "12.35", "12.35"}},
+      {"12.345", 2, {"12.34", "12.35", "12.34", "12.35", "12.34", "12.35", "12.34"}},
+      {"12.355", 2, {"12.35", "12.36", "12.35", "12.36", "12.36", "12.36", "12.35"}},
+      {"-12.345", 2, {"-12.34", "-12.35", "-12.35", "-12.34", "-12.34", "-12.35", "-12.34"}},
+      {"-0.004", 2, {"-0.0", "-0.01", "-0.01", "-0.0", "-0.0", "-0.0", "-0.0"}},
+      {"2.5", 0, {"2.0", "3.0", "2.0", "3.0", "2.0", "3.0", "2.0"}},
+      {"3.5", 0, {"3.0", "4.0", "3.0", "4.0", "4.0", "4.0", "3.0"}},
+      {"-3.5001", 0, {"-3.0", "-4.0", "-4.0", "-3.0", "-4.0", "-4.0", "-4.0"}},
+      {"12.3456", 4, {"12.3456", "12.3456", "12.3456", "12.3456", "12.3456", "12.3456", "12.3456"}},
+      {"-12.3456",
+       9,
+       {"-12.3456", "-12.3456", "-12.3456", "-12.3456", "-12.3456", "-12.3456", "-12.3456"}},
+      {"9999.996",
+       2,
+       {"9999.99", kOverflow, "9999.99", kOverflow, kOverflow, kOverflow, kOverflow}},
+      {"-9999.996",
+       2,
+       {"-9999.99", kOverflow, kOverflow, "-9999.99", kOverflow, kOverflow, kOverflow}},
+  };
+  for (const Case& c : cases) {
+    for (std::size_t m = 0; m < std::size(kModes); ++m) {
+      SCOPED_TRACE(std::string(c.value) + " to " + std::to_string(c.places) + " mode " +
+                   std::to_string(m));
+      const fixedfloat x = num(8, c.value);
+      EXPECT_EQ(outcome([&] { return x.rounded(c.places, kModes[m]); }), c.rounded[m]);
+    }
+    const fixedfloat x = num(8, c.value);
+    EXPECT_EQ(outcome([&] { return x.rounded(c.places); }), c.rounded[4]);  // half-even
+  }
+}
+
+// --- Refusals, operands and the log --------------------------------------------
+
+TEST(FixedfloatNewArithmetic, LengthsThatDifferAreRefusedBeforeAnythingIsMade) {
+  const fixedfloat a = num(8, "1.5");
+  const fixedfloat b = num(10, "1.5");
+  LogCapture capture;
+  const std::string message = "Size is not equal!";
+  expectthrow<std::length_error>([&] { return a - b; }, message);
+  expectthrow<std::length_error>([&] { return a * b; }, message);
+  expectthrow<std::length_error>([&] { return a / b; }, message);
+  expectthrow<std::length_error>([&] { return a.multiply(b, rounding::ceiling); }, message);
+  expectthrow<std::length_error>([&] { return a.divide(b, rounding::ceiling); }, message);
+  EXPECT_EQ(capture.messages(), Lines{});
+}
+
+TEST(FixedfloatNewArithmetic, OperandsNeverChangeAlsoWhenRefused) {
+  const char* pairs[][2] = {{"9999.9999", "-0.0001"},
+                            {"5000.0", "2.0"},
+                            {"1.0", "0.0"},
+                            {"-12.345", "0.5"},
+                            {"9999.996", "1.0"}};
+  const std::vector<std::function<fixedfloat(const fixedfloat&, const fixedfloat&)>> operations = {
+      [](const fixedfloat& a, const fixedfloat& b) { return a - b; },
+      [](const fixedfloat& a, const fixedfloat& b) { return a * b; },
+      [](const fixedfloat& a, const fixedfloat& b) { return a / b; },
+      [](const fixedfloat& a, const fixedfloat&) { return -a; },
+      [](const fixedfloat& a, const fixedfloat&) { return a.rounded(2); },
+  };
+  for (const auto& pair : pairs) {
+    for (const auto& operation : operations) {
+      const fixedfloat a = num(8, pair[0]);
+      const fixedfloat b = num(8, pair[1]);
+      const std::string beforea = record(a);
+      const std::string beforeb = record(b);
+      try {
+        operation(a, b);
+      } catch (const std::exception&) {
+        // Refused: the operands are checked all the same.
+      }
+      EXPECT_EQ(record(a), beforea);
+      EXPECT_EQ(record(b), beforeb);
+    }
+  }
+}
+
+TEST(FixedfloatNewArithmetic, EachOperationLogsOnlyItsResult) {
+  const fixedfloat a = num(8, "-12.3456");
+  const fixedfloat b = num(8, "7.891");
+  const std::vector<std::function<fixedfloat()>> operations = {
+      [&] { return -a; },
+      [&] { return a - b; },
+      [&] { return a * b; },
+      [&] { return a / b; },
+      [&] { return a.multiply(b, rounding::floor); },
+      [&] { return a.divide(b, rounding::ceiling); },
+      [&] { return a.rounded(2, rounding::awayfromzero); },
+  };
+  const Lines expected = resultlines(8);
+  for (const auto& operation : operations) {
+    LogCapture capture;
+    { const fixedfloat result = operation(); }
+    EXPECT_EQ(capture.messages(), expected);
+  }
+}
+
+TEST(FixedfloatCompoundAssignment, EachIsTheOperatorAndAssignmentWithTheirLines) {
+  using Operation = std::function<void(fixedfloat&, const fixedfloat&)>;
+  struct Case {
+    const char *a, *b;
+    Operation compound, plain;
+  };
+  const Operation add = [](fixedfloat& x, const fixedfloat& y) { x += y; };
+  const Operation addplain = [](fixedfloat& x, const fixedfloat& y) { x = x + y; };
+  const Operation subtract = [](fixedfloat& x, const fixedfloat& y) { x -= y; };
+  const Operation subtractplain = [](fixedfloat& x, const fixedfloat& y) { x = x - y; };
+  const Operation multiply = [](fixedfloat& x, const fixedfloat& y) { x *= y; };
+  const Operation multiplyplain = [](fixedfloat& x, const fixedfloat& y) { x = x * y; };
+  const Operation quotient = [](fixedfloat& x, const fixedfloat& y) { x /= y; };
+  const Operation quotientplain = [](fixedfloat& x, const fixedfloat& y) { x = x / y; };
+  const Case cases[] = {
+      {"0.123", "78.9", add, addplain},
+      {"1.5", "-2.5", add, addplain},    // underflow
+      {"9999.0", "1.0", add, addplain},  // wraps
+      {"1.5", "2.25", subtract, subtractplain},
+      {"9999.9999", "-1.0", subtract, subtractplain},
+      {"12.3456", "7.891", multiply, multiplyplain},
+      {"5000.0", "2.0", multiply, multiplyplain},
+      {"12.3456", "7.891", quotient, quotientplain},
+      {"1.0", "-0.0", quotient, quotientplain},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.a) + " op " + c.b);
+    fixedfloat viacompound = num(8, c.a);
+    fixedfloat viaplain = num(8, c.a);
+    const fixedfloat b = num(8, c.b);
+    const std::string before = record(viacompound);
+    std::string compoundthrew;
+    std::string plainthrew;
+    Lines compoundlines;
+    Lines plainlines;
+    {
+      LogCapture capture;
+      try {
+        c.compound(viacompound, b);
+      } catch (const std::exception& error) {
+        compoundthrew = error.what();
+      }
+      compoundlines = capture.messages();
+    }
+    {
+      LogCapture capture;
+      try {
+        c.plain(viaplain, b);
+      } catch (const std::exception& error) {
+        plainthrew = error.what();
+      }
+      plainlines = capture.messages();
+    }
+    EXPECT_EQ(compoundthrew, plainthrew);
+    EXPECT_EQ(compoundlines, plainlines);
+    EXPECT_EQ(record(viacompound), record(viaplain));
+    if (!compoundthrew.empty()) {
+      EXPECT_EQ(record(viacompound), before);
+    }
+  }
+}
+
+// --- Conversion ------------------------------------------------------------------
+
+TEST(FixedfloatToDouble, ReadsTheTextAsTheNearestDouble) {
+  struct Case {
+    unsigned long long length;
+    const char* text;
+    double expected;
+  };
+  const Case cases[] = {
+      {8, "12.3456", 12.3456},
+      {8, "-0.0", -0.0},
+      {8, "0.1", 0.1},
+      {8, "-9999.9999", -9999.9999},
+      {40, "0.00000000000000000001", 1e-20},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const fixedfloat x = num(c.length, c.text);
+    LogCapture capture;
+    const double value = x.todouble();
+    EXPECT_EQ(capture.messages(), Lines{});
+    EXPECT_EQ(value, c.expected);
+    EXPECT_EQ(std::signbit(value), std::signbit(c.expected));
+  }
+}
+
+// --- Digits set by hand ----------------------------------------------------------
+
+TEST(FixedfloatNewArithmetic, DigitsOutsideZeroToNineGiveDigitsAtRest) {
+  fixedfloat a = num(8, "1.0");
+  fixedfloat b = num(8, "1.0");
+  const std::int8_t odd[] = {11, -3, 127, -128, 10, 0, 5, -1};
+  for (std::size_t i = 0; i < std::size(odd); ++i) {
+    a.value.digits[i] = odd[i];
+    b.value.digits[i] = odd[(i + 3) % std::size(odd)];
+  }
+  b.value.digits[4] = 1;  // never a zero divisor
+  const std::vector<std::function<fixedfloat()>> operations = {
+      [&] { return -a; },    [&] { return a - b; },        [&] { return a * b; },
+      [&] { return a / b; }, [&] { return a.rounded(1); },
+  };
+  for (const auto& operation : operations) {
+    try {
+      const fixedfloat result = operation();
+      for (const std::int8_t digit : result.value.digits) {
+        EXPECT_TRUE(digit >= 0 && digit <= 9);
+      }
+    } catch (const std::overflow_error&) {
+      // Magnitudes read modulo ten may give a result that does not fit.
+    }
+  }
+  EXPECT_FALSE(std::isnan(a.todouble()));
+}
