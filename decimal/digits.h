@@ -18,6 +18,14 @@ inline std::size_t significantlength(const std::vector<std::int8_t>& digits) {
   return length;
 }
 
+// The same for the `count` places from `digits` on.
+inline std::size_t significantlength(const std::int8_t* digits, std::size_t count) {
+  while (count > 0 && digits[count - 1] == 0) {
+    --count;
+  }
+  return count;
+}
+
 // Orders two magnitudes by their significant digits: <0, 0 or >0.
 inline int comparemagnitudes(const std::vector<std::int8_t>& a, const std::vector<std::int8_t>& b) {
   const std::size_t la = significantlength(a);

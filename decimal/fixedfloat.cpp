@@ -6,11 +6,12 @@
 #include <string>
 
 #include "decimal/digits.h"
+#include "decimal/digittext.h"
 
 namespace VELDRAN {
 
-using internal::appenddigit;
 using internal::significantlength;
+using internal::textbuilder;
 
 namespace {
 
@@ -63,6 +64,41 @@ std::size_t countdigits(long long magnitude) {
 }
 
 long long truncate(float x) { return static_cast<long long>(x); }
+
+// The integer part's digits: its significant ones, or a single 0 when it is
+// zero and has places at all.
+void putintegerdigits(textbuilder& text, const std::int8_t* digits, std::size_t count,
+                      bool hasplaces) {
+  const std::size_t significant = significantlength(digits, count);
+  if (significant != 0) {
+    text.putdigits(digits, significant);
+  } else if (hasplaces) {
+    text.put('0');
+  }
+}
+
+// The fraction part's `places` places from the tenths down to its lowest
+// non-zero digit, or a single 0 when it is zero. Places it lacks read as 0.
+void putfractiondigits(textbuilder& text, const std::int8_t* digits, std::size_t count,
+                       std::size_t places) {
+  const std::size_t significant = significantlength(digits, count);
+  if (significant == 0) {
+    text.put('0');
+    return;
+  }
+  std::size_t lowest = 0;
+  while (digits[lowest] == 0) {
+    ++lowest;
+  }
+  if (lowest >= places) {
+    return;  // its digits all lie above the fraction places
+  }
+  for (std::size_t place = places; place > significant; --place) {
+    text.put('0');
+  }
+  const std::size_t top = significant < places ? significant : places;
+  text.putdigits(digits + lowest, top - lowest);
+}
 
 }  // namespace
 
@@ -185,33 +221,30 @@ fixedfloat& fixedfloat::operator=(float x) {
 
 // --- Text and arithmetic -----------------------------------------------------
 
+// Text, sign first: a part's digits as fixedint::asstring() writes them, but
+// without its sign.
 std::string fixedfloat::asstring() const {
-  std::string text = negative ? "-" : "";
-
-  const fixedint integerpart = getintpart();
-  std::string integerdigits = integerpart.asstring();
-  if (integerpart.negative) {
-    integerdigits.erase(0, 1);  // the sign is written once, from our own flag
+  const std::size_t half = length / 2;
+  internal::textbuilder text(length + 3);
+  if (negative) {
+    text.put('-');  // the one sign, from our own flag
   }
-  text += integerdigits;
-  text += '.';
-
-  const fixedint fractionpart = getfractionpart();
-  const std::vector<std::int8_t>& fraction = fractionpart.digits;
-  const std::size_t significant = significantlength(fraction);
-  if (significant == 0) {
-    text += '0';
-    return text;
+  // Each part is made and deleted before the next, as a temporary would be.
+  // While `value` has `length` places, a plain copy of it holds both parts'
+  // digits where they lie, so they are read there instead of shifted into
+  // place; the copy is made as the part would be, with the same lines.
+  const bool inplace = value.size == length && value.digits.size() == length;
+  {
+    const fixedint integerpart = inplace ? value.getcopy() : getintpart();
+    const std::size_t offset = inplace ? half : 0;
+    putintegerdigits(text, integerpart.digits.data() + offset, integerpart.digits.size() - offset,
+                     !integerpart.digits.empty());
   }
-  // The fraction places from the tenths down, stopping at the last non-zero.
-  std::size_t lowest = 0;
-  while (fraction[lowest] == 0) {
-    ++lowest;
-  }
-  for (std::size_t place = length / 2; place > lowest; --place) {
-    appenddigit(text, place - 1 < significant ? fraction[place - 1] : std::int8_t{0});
-  }
-  return text;
+  text.put('.');
+  const fixedint fractionpart = inplace ? value.getcopy() : getfractionpart();
+  putfractiondigits(text, fractionpart.digits.data(), inplace ? half : fractionpart.digits.size(),
+                    half);
+  return text.take();
 }
 
 fixedfloat fixedfloat::operator+(fixedfloat other) {

@@ -6,11 +6,11 @@
 #include <string>
 
 #include "decimal/digits.h"
+#include "decimal/digittext.h"
 #include "decimal/limbs.h"
 
 namespace VELDRAN {
 
-using internal::appenddigit;
 using internal::significantlength;
 
 namespace {
@@ -188,21 +188,21 @@ std::vector<std::int8_t> fixedint::getshorteneddigits() const {
   return std::vector<std::int8_t>(digits.begin(), end);
 }
 
+// The sign, then the significant digits, or one 0 for a zero magnitude in
+// at least one place: the places above the significant ones would only
+// give leading zeros, so they are never written.
 std::string fixedint::asstring() const {
-  std::string text;
-  text.reserve(digits.size() + 1);
-  for (auto digit = digits.rbegin(); digit != digits.rend(); ++digit) {
-    appenddigit(text, *digit);
-  }
-  std::size_t leadingzeros = 0;
-  while (leadingzeros + 1 < text.size() && text[leadingzeros] == '0') {
-    ++leadingzeros;
-  }
-  text.erase(0, leadingzeros);
+  const std::size_t significant = significantlength(digits);
+  internal::textbuilder text(significant + 1);
   if (negative) {
-    text.insert(0, 1, '-');
+    text.put('-');
   }
-  return text;
+  if (significant != 0) {
+    text.putdigits(digits.data(), significant);
+  } else if (!digits.empty()) {
+    text.put('0');
+  }
+  return text.take();
 }
 
 // --- Arithmetic --------------------------------------------------------------

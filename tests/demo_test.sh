@@ -72,7 +72,13 @@ else
     "Register size." "Init boolean properties." "Init digits."
     "New fixedint object!" "Resizing Digits to: 8" "Done."
     "Deleted fixedint object." "Done.")
-  ending=("Deleting fixedfloat object!" "Deleted fixedint object."  # the sum
+  # The sum's text: each part is deleted before the next is made.
+  ending=("Done."                                                    # the addition
+    "New fixedint object!" "Resizing Digits to: 8" "Done."           # integer part
+    "Deleted fixedint object."
+    "New fixedint object!" "Resizing Digits to: 8" "Done."           # fraction part
+    "Deleted fixedint object."
+    "Deleting fixedfloat object!" "Deleted fixedint object."        # the sum
     "Deleting fixedfloat object!" "Deleted fixedint object."        # the copy
     "Terminate called. Preparing report."
     "Opened File."

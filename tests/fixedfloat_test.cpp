@@ -97,6 +97,19 @@ TEST(FixedfloatConstruction, InitOnANegativeNumberClearsItsSign) {
   EXPECT_EQ(f.asstring(), "0.0");
 }
 
+TEST(FixedfloatConstruction, InitResetsTheValuesSwitchesSoSignsCountAgain) {
+  fixedfloat f = makefloat(8, 25000);
+  f.value.hassign = false;
+  f.value.overflowthrows = true;
+  f.init(8);
+  EXPECT_TRUE(f.value.hassign);
+  EXPECT_FALSE(f.value.overflowthrows);
+  // Text assignment keeps the switches: with value's signs honoured again,
+  // 2.5 + -1.5 subtracts.
+  f = "2.5";
+  EXPECT_EQ((f + makefloat(8, -15000)).asstring(), "1.0");
+}
+
 TEST(FixedfloatFromFixedint, ScalesByTenPerFractionPlaceAndSplitsIntoParts) {
   struct Case {
     long long integer;
@@ -231,6 +244,25 @@ TEST(FixedfloatAddition, RefusesDifferentLengthsBeforeMakingAnything) {
   // After the operation's one line, only the argument's copy is destroyed.
   EXPECT_EQ(capture.messages(),
             (Lines{"Addition operation in fixedfloat.", "Deleting fixedfloat object!", kDeleted}));
+}
+
+// The left operand's own switch decides whether the sum keeps its sign;
+// the right operand's is never read.
+TEST(FixedfloatAddition, OnlyTheLeftOperandsHassignCarriesTheSumsSign) {
+  const struct {
+    bool lefthassign, righthassign, negative;
+  } cases[] = {
+      {true, true, true}, {true, false, true}, {false, true, false}, {false, false, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.lefthassign << c.righthassign);
+    fixedfloat left = makefloat(8, -30000);
+    fixedfloat right = makefloat(8, -25000);
+    left.hassign = c.lefthassign;
+    right.hassign = c.righthassign;
+    const fixedfloat sum = left + right;
+    EXPECT_EQ(sum.negative, c.negative);
+    EXPECT_EQ(sum.value.asstring(), "-55000");
+  }
 }
 
 TEST(FixedfloatAddition, SumOfNegativesIsNegative) {

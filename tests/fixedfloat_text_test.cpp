@@ -79,6 +79,7 @@ TEST(FixedfloatTextAssignment, RefusesEachFaultWithItsOwnErrorAndKeepsTheNumber)
   const std::string malformed[] = {
       "", "-", ".5", "5.", "-.5", "1..2", "1.2.3",   // missing or extra digits and points
       "1e2", "1,5", " 1.5", "1.5 ",                  // exponent, separator, blanks
+      "1:.5", "1.5:", "/.5",                         // the characters next to the digits
       std::string{'1', '.', '\0', '5'},              // embedded NUL
       "\xd9\xa1.5",                                  // ARABIC-INDIC DIGIT ONE
   };

@@ -53,6 +53,7 @@ TEST(FixedintTextAssignment, RefusesAnythingElseAndKeepsTheRecord) {
       "", "+", "-", "--1", "+-1",                // no digits, or a sign too many
       " 1", "1 ", "1 2", "1,000", "1_000",       // blanks and separators
       "1.0", "1e2", "0x1a",                      // point, exponent, other bases
+      "1:", ":", "/1",                           // the characters next to the digits
       std::string{'1', '\0', '2'},               // embedded NUL
       "\xd9\xa1", "\xef\xbc\x91",                // ARABIC-INDIC and FULLWIDTH DIGIT ONE
   };
