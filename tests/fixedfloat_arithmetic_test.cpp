@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "decimal/fixedfloat"
+#include "support/arithmetic_checks.h"
 #include "support/exceptions.h"
 #include "support/log_capture.h"
 
@@ -19,6 +20,7 @@ using VELDRAN::fixedfloat;
 using VELDRAN::rounding;
 using Lines = std::vector<std::string>;
 using veldran_test::expectthrow;
+using veldran_test::kModes;
 using veldran_test::LogCapture;
 
 namespace {
@@ -51,10 +53,6 @@ std::string outcome(const std::function<fixedfloat()>& operation) {
   }
 }
 
-const rounding kModes[] = {
-    rounding::towardzero, rounding::awayfromzero,     rounding::floor,         rounding::ceiling,
-    rounding::halfeven,   rounding::halfawayfromzero, rounding::halftowardzero};
-
 // A case for a rounding operation: one expected text per mode, in the order
 // of kModes.
 struct RoundingCase {
@@ -62,6 +60,26 @@ struct RoundingCase {
   const char *a, *b;
   std::vector<const char*> rounded;
 };
+
+using Rounded = std::function<fixedfloat(const fixedfloat&, const fixedfloat&, rounding)>;
+using Plain = std::function<fixedfloat(const fixedfloat&, const fixedfloat&)>;
+
+// Each case through `rounded` in every mode, and through `plain`, the
+// operator, which rounds half to even.
+void expectroundedbyeachmode(const std::vector<RoundingCase>& cases, const std::string& symbol,
+                             const Rounded& rounded, const Plain& plain) {
+  for (const RoundingCase& c : cases) {
+    for (std::size_t m = 0; m < std::size(kModes); ++m) {
+      SCOPED_TRACE(std::string(c.a) + symbol + c.b + " mode " + std::to_string(m));
+      const fixedfloat a = num(c.length, c.a);
+      const fixedfloat b = num(c.length, c.b);
+      EXPECT_EQ(outcome([&] { return rounded(a, b, kModes[m]); }), c.rounded[m]);
+      if (kModes[m] == rounding::halfeven) {
+        EXPECT_EQ(outcome([&] { return plain(a, b); }), c.rounded[m]);
+      }
+    }
+  }
+}
 
 Lines resultlines(unsigned long long length) {
   LogCapture capture;
@@ -112,7 +130,7 @@ TEST(FixedfloatNegation, FlipsTheSignOfEveryValueZeroIncluded) {
 // --- Product and quotient ------------------------------------------------------
 
 TEST(FixedfloatMultiply, RoundsTheExactProductByEachMode) {
-  const RoundingCase cases[] = {
+  const std::vector<RoundingCase> cases = {
       {8, "0.0001", "0.5", {"0.0", "0.0001", "0.0", "0.0001", "0.0", "0.0001", "0.0"}},
       {8, "-0.0001", "0.5", {"-0.0", "-0.0001", "-0.0001", "-0.0", "-0.0", "-0.0001", "-0.0"}},
       {8, "0.0003", "0.5", {"0.0001", "0.0002", "0.0001", "0.0002", "0.0002", "0.0002", "0.0001"}},
@@ -145,17 +163,10 @@ TEST(FixedfloatMultiply, RoundsTheExactProductByEachMode) {
        "10.01",
        {"-99.99", kOverflow, kOverflow, "-99.99", kOverflow, kOverflow, kOverflow}},
   };
-  for (const RoundingCase& c : cases) {
-    for (std::size_t m = 0; m < std::size(kModes); ++m) {
-      SCOPED_TRACE(std::string(c.a) + " * " + c.b + " mode " + std::to_string(m));
-      const fixedfloat a = num(c.length, c.a);
-      const fixedfloat b = num(c.length, c.b);
-      EXPECT_EQ(outcome([&] { return a.multiply(b, kModes[m]); }), c.rounded[m]);
-      if (kModes[m] == rounding::halfeven) {
-        EXPECT_EQ(outcome([&] { return a * b; }), c.rounded[m]);
-      }
-    }
-  }
+  expectroundedbyeachmode(
+      cases, " * ",
+      [](const fixedfloat& a, const fixedfloat& b, rounding mode) { return a.multiply(b, mode); },
+      [](const fixedfloat& a, const fixedfloat& b) { return a * b; });
 }
 
 TEST(FixedfloatMultiply, NumbersWithoutPlacesMultiplyToZero) {
@@ -167,7 +178,7 @@ TEST(FixedfloatMultiply, NumbersWithoutPlacesMultiplyToZero) {
 }
 
 TEST(FixedfloatDivide, RoundsTheExactQuotientByEachMode) {
-  const RoundingCase cases[] = {
+  const std::vector<RoundingCase> cases = {
       {8, "1.0", "3.0", {"0.3333", "0.3334", "0.3333", "0.3334", "0.3333", "0.3333", "0.3333"}},
       {8,
        "-1.0",
@@ -199,17 +210,10 @@ TEST(FixedfloatDivide, RoundsTheExactQuotientByEachMode) {
        "0.0001",
        {"9999.0", "9999.0", "9999.0", "9999.0", "9999.0", "9999.0", "9999.0"}},
   };
-  for (const RoundingCase& c : cases) {
-    for (std::size_t m = 0; m < std::size(kModes); ++m) {
-      SCOPED_TRACE(std::string(c.a) + " / " + c.b + " mode " + std::to_string(m));
-      const fixedfloat a = num(c.length, c.a);
-      const fixedfloat b = num(c.length, c.b);
-      EXPECT_EQ(outcome([&] { return a.divide(b, kModes[m]); }), c.rounded[m]);
-      if (kModes[m] == rounding::halfeven) {
-        EXPECT_EQ(outcome([&] { return a / b; }), c.rounded[m]);
-      }
-    }
-  }
+  expectroundedbyeachmode(
+      cases, " / ",
+      [](const fixedfloat& a, const fixedfloat& b, rounding mode) { return a.divide(b, mode); },
+      [](const fixedfloat& a, const fixedfloat& b) { return a / b; });
 }
 
 TEST(FixedfloatDivide, DivisionByZeroIsRefusedWhateverItsSign) {
@@ -294,17 +298,8 @@ TEST(FixedfloatNewArithmetic, OperandsNeverChangeAlsoWhenRefused) {
   };
   for (const auto& pair : pairs) {
     for (const auto& operation : operations) {
-      const fixedfloat a = num(8, pair[0]);
-      const fixedfloat b = num(8, pair[1]);
-      const std::string beforea = record(a);
-      const std::string beforeb = record(b);
-      try {
-        operation(a, b);
-      } catch (const std::exception&) {
-        // Refused: the operands are checked all the same.
-      }
-      EXPECT_EQ(record(a), beforea);
-      EXPECT_EQ(record(b), beforeb);
+      veldran_test::expectoperandskept<fixedfloat>(num(8, pair[0]), num(8, pair[1]), operation,
+                                                   record);
     }
   }
 }
@@ -321,12 +316,7 @@ TEST(FixedfloatNewArithmetic, EachOperationLogsOnlyItsResult) {
       [&] { return a.divide(b, rounding::ceiling); },
       [&] { return a.rounded(2, rounding::awayfromzero); },
   };
-  const Lines expected = resultlines(8);
-  for (const auto& operation : operations) {
-    LogCapture capture;
-    { const fixedfloat result = operation(); }
-    EXPECT_EQ(capture.messages(), expected);
-  }
+  veldran_test::expectlogsonly(operations, resultlines(8));
 }
 
 TEST(FixedfloatCompoundAssignment, EachIsTheOperatorAndAssignmentWithTheirLines) {
@@ -356,38 +346,8 @@ TEST(FixedfloatCompoundAssignment, EachIsTheOperatorAndAssignmentWithTheirLines)
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.a) + " op " + c.b);
-    fixedfloat viacompound = num(8, c.a);
-    fixedfloat viaplain = num(8, c.a);
-    const fixedfloat b = num(8, c.b);
-    const std::string before = record(viacompound);
-    std::string compoundthrew;
-    std::string plainthrew;
-    Lines compoundlines;
-    Lines plainlines;
-    {
-      LogCapture capture;
-      try {
-        c.compound(viacompound, b);
-      } catch (const std::exception& error) {
-        compoundthrew = error.what();
-      }
-      compoundlines = capture.messages();
-    }
-    {
-      LogCapture capture;
-      try {
-        c.plain(viaplain, b);
-      } catch (const std::exception& error) {
-        plainthrew = error.what();
-      }
-      plainlines = capture.messages();
-    }
-    EXPECT_EQ(compoundthrew, plainthrew);
-    EXPECT_EQ(compoundlines, plainlines);
-    EXPECT_EQ(record(viacompound), record(viaplain));
-    if (!compoundthrew.empty()) {
-      EXPECT_EQ(record(viacompound), before);
-    }
+    veldran_test::expectcompoundasplain<fixedfloat>(num(8, c.a), num(8, c.a), num(8, c.b),
+                                                    c.compound, c.plain, record);
   }
 }
 
@@ -408,12 +368,7 @@ TEST(FixedfloatToDouble, ReadsTheTextAsTheNearestDouble) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    const fixedfloat x = num(c.length, c.text);
-    LogCapture capture;
-    const double value = x.todouble();
-    EXPECT_EQ(capture.messages(), Lines{});
-    EXPECT_EQ(value, c.expected);
-    EXPECT_EQ(std::signbit(value), std::signbit(c.expected));
+    veldran_test::expecttodouble(num(c.length, c.text), c.expected);
   }
 }
 
@@ -432,15 +387,7 @@ TEST(FixedfloatNewArithmetic, DigitsOutsideZeroToNineGiveDigitsAtRest) {
       [&] { return -a; },    [&] { return a - b; },        [&] { return a * b; },
       [&] { return a / b; }, [&] { return a.rounded(1); },
   };
-  for (const auto& operation : operations) {
-    try {
-      const fixedfloat result = operation();
-      for (const std::int8_t digit : result.value.digits) {
-        EXPECT_TRUE(digit >= 0 && digit <= 9);
-      }
-    } catch (const std::overflow_error&) {
-      // Magnitudes read modulo ten may give a result that does not fit.
-    }
-  }
+  veldran_test::expectdigitsatrest<fixedfloat>(operations,
+                                               [](const fixedfloat& x) { return x.value.digits; });
   EXPECT_FALSE(std::isnan(a.todouble()));
 }

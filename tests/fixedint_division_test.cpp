@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "decimal/fixedint"
+#include "support/arithmetic_checks.h"
 #include "support/exceptions.h"
 #include "support/log_capture.h"
 
@@ -21,6 +22,7 @@ using VELDRAN::fixedint;
 using VELDRAN::rounding;
 using Lines = std::vector<std::string>;
 using veldran_test::expectthrow;
+using veldran_test::kModes;
 using veldran_test::LogCapture;
 
 namespace {
@@ -63,10 +65,6 @@ std::string outcome(const std::function<fixedint()>& operation) {
     return kUnderflow;
   }
 }
-
-const rounding kModes[] = {
-    rounding::towardzero, rounding::awayfromzero,     rounding::floor,         rounding::ceiling,
-    rounding::halfeven,   rounding::halfawayfromzero, rounding::halftowardzero};
 
 }  // namespace
 
@@ -258,17 +256,8 @@ TEST(FixedintNewArithmetic, OperandsNeverChangeAlsoWhenRefused) {
     for (const bool hassign : {true, false}) {
       for (const auto& operation : operations) {
         fixedint a = num(3, c.a, hassign);
-        fixedint b = num(3, c.b);
         a.overflowthrows = true;
-        const std::string beforea = record(a);
-        const std::string beforeb = record(b);
-        try {
-          operation(a, b);
-        } catch (const std::exception&) {
-          // Refused: the operands are checked all the same.
-        }
-        EXPECT_EQ(record(a), beforea);
-        EXPECT_EQ(record(b), beforeb);
+        veldran_test::expectoperandskept<fixedint>(a, num(3, c.b), operation, record);
       }
     }
   }
@@ -284,13 +273,9 @@ TEST(FixedintNewArithmetic, EachOperationLogsOnlyItsResult) {
       [&] { return a % b; },
       [&] { return a.divide(b, rounding::halfawayfromzero); },
   };
-  for (const auto& operation : operations) {
-    LogCapture capture;
-    { const fixedint result = operation(); }
-    Lines expected = created(12);
-    expected.push_back("Deleted fixedint object.");
-    EXPECT_EQ(capture.messages(), expected);
-  }
+  Lines expected = created(12);
+  expected.push_back("Deleted fixedint object.");
+  veldran_test::expectlogsonly(operations, expected);
 }
 
 // --- Order and compound assignment ---------------------------------------------
@@ -314,23 +299,21 @@ TEST(FixedintOrder, LessOrEqualAndGreaterOrEqualAgreeWithTheFourComparisons) {
 }
 
 TEST(FixedintCompoundAssignment, EachIsTheOperatorAndAssignmentWithTheirLines) {
-  using Compound = std::function<void(fixedint&, const fixedint&)>;
-  using Plain = std::function<void(fixedint&, const fixedint&)>;
+  using Operation = std::function<void(fixedint&, const fixedint&)>;
   struct Case {
     const char *a, *b;
-    Compound compound;
-    Plain plain;
+    Operation compound, plain;
   };
-  const Compound add = [](fixedint& x, const fixedint& y) { x += y; };
-  const Plain addplain = [](fixedint& x, const fixedint& y) { x = x + y; };
-  const Compound subtract = [](fixedint& x, const fixedint& y) { x -= y; };
-  const Plain subtractplain = [](fixedint& x, const fixedint& y) { x = x - y; };
-  const Compound multiply = [](fixedint& x, const fixedint& y) { x *= y; };
-  const Plain multiplyplain = [](fixedint& x, const fixedint& y) { x = x * y; };
-  const Compound quotient = [](fixedint& x, const fixedint& y) { x /= y; };
-  const Plain quotientplain = [](fixedint& x, const fixedint& y) { x = x / y; };
-  const Compound rest = [](fixedint& x, const fixedint& y) { x %= y; };
-  const Plain restplain = [](fixedint& x, const fixedint& y) { x = x % y; };
+  const Operation add = [](fixedint& x, const fixedint& y) { x += y; };
+  const Operation addplain = [](fixedint& x, const fixedint& y) { x = x + y; };
+  const Operation subtract = [](fixedint& x, const fixedint& y) { x -= y; };
+  const Operation subtractplain = [](fixedint& x, const fixedint& y) { x = x - y; };
+  const Operation multiply = [](fixedint& x, const fixedint& y) { x *= y; };
+  const Operation multiplyplain = [](fixedint& x, const fixedint& y) { x = x * y; };
+  const Operation quotient = [](fixedint& x, const fixedint& y) { x /= y; };
+  const Operation quotientplain = [](fixedint& x, const fixedint& y) { x = x / y; };
+  const Operation rest = [](fixedint& x, const fixedint& y) { x %= y; };
+  const Operation restplain = [](fixedint& x, const fixedint& y) { x = x % y; };
   const Case cases[] = {
       {"123", "456", add, addplain},
       {"123", "989", add, addplain},  // wraps
@@ -348,34 +331,8 @@ TEST(FixedintCompoundAssignment, EachIsTheOperatorAndAssignmentWithTheirLines) {
   for (const Case& c : cases) {
     for (const bool hassign : {true, false}) {
       SCOPED_TRACE(std::string(c.a) + " op " + c.b + (hassign ? "" : " magnitudes"));
-      fixedint viacompound = num(3, c.a, hassign);
-      fixedint viaplain = num(3, c.a, hassign);
-      const fixedint b = num(3, c.b);
-      std::string compoundthrew;
-      std::string plainthrew;
-      Lines compoundlines;
-      Lines plainlines;
-      {
-        LogCapture capture;
-        try {
-          c.compound(viacompound, b);
-        } catch (const std::exception& error) {
-          compoundthrew = error.what();
-        }
-        compoundlines = capture.messages();
-      }
-      {
-        LogCapture capture;
-        try {
-          c.plain(viaplain, b);
-        } catch (const std::exception& error) {
-          plainthrew = error.what();
-        }
-        plainlines = capture.messages();
-      }
-      EXPECT_EQ(compoundthrew, plainthrew);
-      EXPECT_EQ(compoundlines, plainlines);
-      EXPECT_EQ(record(viacompound), record(viaplain));
+      veldran_test::expectcompoundasplain<fixedint>(num(3, c.a, hassign), num(3, c.a, hassign),
+                                                    num(3, c.b), c.compound, c.plain, record);
     }
   }
 }
@@ -413,12 +370,7 @@ TEST(FixedintToDouble, ReadsTheTextAsTheNearestDouble) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    const fixedint x = num(c.places, c.text);
-    LogCapture capture;
-    const double value = x.todouble();
-    EXPECT_EQ(capture.messages(), Lines{});
-    EXPECT_EQ(value, c.expected);
-    EXPECT_EQ(std::signbit(value), std::signbit(c.expected));
+    veldran_test::expecttodouble(num(c.places, c.text), c.expected);
   }
 }
 
@@ -441,16 +393,8 @@ TEST(FixedintNewArithmetic, DigitsOutsideZeroToNineGiveDigitsAtRest) {
         [&] { return a % b; },
         [&] { return a.divide(b, rounding::awayfromzero); },
     };
-    for (const auto& operation : operations) {
-      try {
-        const fixedint result = operation();
-        for (const std::int8_t digit : result.digits) {
-          EXPECT_TRUE(digit >= 0 && digit <= 9);
-        }
-      } catch (const std::overflow_error&) {
-        // A difference of magnitudes read modulo ten may not fit.
-      }
-    }
+    veldran_test::expectdigitsatrest<fixedint>(operations,
+                                               [](const fixedint& x) { return x.digits; });
     EXPECT_FALSE(std::isnan(a.todouble()));
   }
 }

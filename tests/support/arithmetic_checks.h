@@ -1,0 +1,115 @@
+// Checks shared by the arithmetic tests of fixedint and fixedfloat: each
+// takes the number type as it comes, as both offer the same operations.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "decimal/fixedint"
+#include "support/log_capture.h"
+
+namespace veldran_test {
+
+// Every rounding mode, in the order of the columns of the rounding tables.
+inline const VELDRAN::rounding kModes[] = {
+    VELDRAN::rounding::towardzero,       VELDRAN::rounding::awayfromzero,
+    VELDRAN::rounding::floor,            VELDRAN::rounding::ceiling,
+    VELDRAN::rounding::halfeven,         VELDRAN::rounding::halfawayfromzero,
+    VELDRAN::rounding::halftowardzero};
+
+// What a call did: the text it threw (empty when it returned) and the
+// lines it logged.
+struct Effect {
+  std::string threw;
+  std::vector<std::string> lines;
+};
+
+inline Effect effectof(const std::function<void()>& call) {
+  Effect effect;
+  LogCapture capture;
+  try {
+    call();
+  } catch (const std::exception& error) {
+    effect.threw = error.what();
+  }
+  effect.lines = capture.messages();
+  return effect;
+}
+
+// A compound assignment does what the operator and the assignment do: the
+// same refusal, the same lines and the same value left in its left operand.
+// `record` shows every field of a number.
+template <typename Number>
+void expectcompoundasplain(Number viacompound, Number viaplain, const Number& b,
+                           const std::function<void(Number&, const Number&)>& compound,
+                           const std::function<void(Number&, const Number&)>& plain,
+                           const std::function<std::string(const Number&)>& record) {
+  const std::string before = record(viacompound);
+  const Effect bycompound = effectof([&] { compound(viacompound, b); });
+  const Effect byplain = effectof([&] { plain(viaplain, b); });
+  EXPECT_EQ(bycompound.threw, byplain.threw);
+  EXPECT_EQ(bycompound.lines, byplain.lines);
+  EXPECT_EQ(record(viacompound), record(viaplain));
+  if (!bycompound.threw.empty()) {
+    EXPECT_EQ(record(viacompound), before);
+  }
+}
+
+// An operation leaves both operands as they were, also when it is refused.
+template <typename Number>
+void expectoperandskept(const Number& a, const Number& b,
+                        const std::function<Number(const Number&, const Number&)>& operation,
+                        const std::function<std::string(const Number&)>& record) {
+  const std::string beforea = record(a);
+  const std::string beforeb = record(b);
+  effectof([&] { operation(a, b); });
+  EXPECT_EQ(record(a), beforea);
+  EXPECT_EQ(record(b), beforeb);
+}
+
+// Each operation logs the lines of its result's birth and death alone.
+template <typename Number>
+void expectlogsonly(const std::vector<std::function<Number()>>& operations,
+                    const std::vector<std::string>& expected) {
+  for (const auto& operation : operations) {
+    LogCapture capture;
+    { const Number result = operation(); }
+    EXPECT_EQ(capture.messages(), expected);
+  }
+}
+
+// todouble gives the nearest double, sign of zero included, logging nothing.
+template <typename Number>
+void expecttodouble(const Number& x, double expected) {
+  LogCapture capture;
+  const double value = x.todouble();
+  EXPECT_EQ(capture.messages(), std::vector<std::string>{});
+  EXPECT_EQ(value, expected);
+  EXPECT_EQ(std::signbit(value), std::signbit(expected));
+}
+
+// Every digit of each result lies in 0..9 when the operands hold digits set
+// by hand outside it; `digitsof` picks a number's digits. Magnitudes read
+// modulo ten may give a result that does not fit: that refusal is allowed.
+template <typename Number>
+void expectdigitsatrest(const std::vector<std::function<Number()>>& operations,
+                        const std::function<std::vector<std::int8_t>(const Number&)>& digitsof) {
+  for (const auto& operation : operations) {
+    try {
+      const Number result = operation();
+      for (const std::int8_t digit : digitsof(result)) {
+        EXPECT_TRUE(digit >= 0 && digit <= 9);
+      }
+    } catch (const std::overflow_error&) {
+    }
+  }
+}
+
+}  // namespace veldran_test
