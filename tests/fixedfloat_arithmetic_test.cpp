@@ -320,34 +320,24 @@ TEST(FixedfloatNewArithmetic, EachOperationLogsOnlyItsResult) {
 }
 
 TEST(FixedfloatCompoundAssignment, EachIsTheOperatorAndAssignmentWithTheirLines) {
-  using Operation = std::function<void(fixedfloat&, const fixedfloat&)>;
   struct Case {
     const char *a, *b;
-    Operation compound, plain;
+    veldran_test::Assignment<fixedfloat> assignment;
   };
-  const Operation add = [](fixedfloat& x, const fixedfloat& y) { x += y; };
-  const Operation addplain = [](fixedfloat& x, const fixedfloat& y) { x = x + y; };
-  const Operation subtract = [](fixedfloat& x, const fixedfloat& y) { x -= y; };
-  const Operation subtractplain = [](fixedfloat& x, const fixedfloat& y) { x = x - y; };
-  const Operation multiply = [](fixedfloat& x, const fixedfloat& y) { x *= y; };
-  const Operation multiplyplain = [](fixedfloat& x, const fixedfloat& y) { x = x * y; };
-  const Operation quotient = [](fixedfloat& x, const fixedfloat& y) { x /= y; };
-  const Operation quotientplain = [](fixedfloat& x, const fixedfloat& y) { x = x / y; };
+  const auto add = veldran_test::addassign<fixedfloat>();
+  const auto subtract = veldran_test::subtractassign<fixedfloat>();
+  const auto multiply = veldran_test::multiplyassign<fixedfloat>();
+  const auto quotient = veldran_test::divideassign<fixedfloat>();
   const Case cases[] = {
-      {"0.123", "78.9", add, addplain},
-      {"1.5", "-2.5", add, addplain},    // underflow
-      {"9999.0", "1.0", add, addplain},  // wraps
-      {"1.5", "2.25", subtract, subtractplain},
-      {"9999.9999", "-1.0", subtract, subtractplain},
-      {"12.3456", "7.891", multiply, multiplyplain},
-      {"5000.0", "2.0", multiply, multiplyplain},
-      {"12.3456", "7.891", quotient, quotientplain},
-      {"1.0", "-0.0", quotient, quotientplain},
+      {"0.123", "78.9", add},         {"1.5", "-2.5", add},  // underflow
+      {"9999.0", "1.0", add},                                // wraps
+      {"1.5", "2.25", subtract},      {"9999.9999", "-1.0", subtract},
+      {"12.3456", "7.891", multiply}, {"5000.0", "2.0", multiply},
+      {"12.3456", "7.891", quotient}, {"1.0", "-0.0", quotient},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.a) + " op " + c.b);
-    veldran_test::expectcompoundasplain<fixedfloat>(num(8, c.a), num(8, c.a), num(8, c.b),
-                                                    c.compound, c.plain, record);
+    SCOPED_TRACE(std::string(c.a) + " " + c.assignment.symbol + " " + c.b);
+    veldran_test::expectcompoundasplain<fixedfloat>(num(8, c.a), num(8, c.b), c.assignment, record);
   }
 }
 

@@ -299,40 +299,28 @@ TEST(FixedintOrder, LessOrEqualAndGreaterOrEqualAgreeWithTheFourComparisons) {
 }
 
 TEST(FixedintCompoundAssignment, EachIsTheOperatorAndAssignmentWithTheirLines) {
-  using Operation = std::function<void(fixedint&, const fixedint&)>;
   struct Case {
     const char *a, *b;
-    Operation compound, plain;
+    veldran_test::Assignment<fixedint> assignment;
   };
-  const Operation add = [](fixedint& x, const fixedint& y) { x += y; };
-  const Operation addplain = [](fixedint& x, const fixedint& y) { x = x + y; };
-  const Operation subtract = [](fixedint& x, const fixedint& y) { x -= y; };
-  const Operation subtractplain = [](fixedint& x, const fixedint& y) { x = x - y; };
-  const Operation multiply = [](fixedint& x, const fixedint& y) { x *= y; };
-  const Operation multiplyplain = [](fixedint& x, const fixedint& y) { x = x * y; };
-  const Operation quotient = [](fixedint& x, const fixedint& y) { x /= y; };
-  const Operation quotientplain = [](fixedint& x, const fixedint& y) { x = x / y; };
-  const Operation rest = [](fixedint& x, const fixedint& y) { x %= y; };
-  const Operation restplain = [](fixedint& x, const fixedint& y) { x = x % y; };
+  const auto add = veldran_test::addassign<fixedint>();
+  const auto subtract = veldran_test::subtractassign<fixedint>();
+  const auto multiply = veldran_test::multiplyassign<fixedint>();
+  const auto quotient = veldran_test::divideassign<fixedint>();
+  const auto rest = veldran_test::restassign<fixedint>();
   const Case cases[] = {
-      {"123", "456", add, addplain},
-      {"123", "989", add, addplain},  // wraps
-      {"3", "-5", add, addplain},     // underflow
-      {"-7", "5", add, addplain},
-      {"5", "7", subtract, subtractplain},
-      {"999", "-1", subtract, subtractplain},
-      {"12", "-34", multiply, multiplyplain},
-      {"99", "99", multiply, multiplyplain},
-      {"-7", "2", quotient, quotientplain},
-      {"7", "0", quotient, quotientplain},
-      {"-7", "2", rest, restplain},
-      {"7", "-0", rest, restplain},
+      {"123", "456", add},     {"123", "989", add},  // wraps
+      {"3", "-5", add},                              // underflow
+      {"-7", "5", add},        {"5", "7", subtract},   {"999", "-1", subtract},
+      {"12", "-34", multiply}, {"99", "99", multiply}, {"-7", "2", quotient},
+      {"7", "0", quotient},    {"-7", "2", rest},      {"7", "-0", rest},
   };
   for (const Case& c : cases) {
     for (const bool hassign : {true, false}) {
-      SCOPED_TRACE(std::string(c.a) + " op " + c.b + (hassign ? "" : " magnitudes"));
-      veldran_test::expectcompoundasplain<fixedint>(num(3, c.a, hassign), num(3, c.a, hassign),
-                                                    num(3, c.b), c.compound, c.plain, record);
+      SCOPED_TRACE(std::string(c.a) + " " + c.assignment.symbol + " " + c.b +
+                   (hassign ? "" : " magnitudes"));
+      veldran_test::expectcompoundasplain<fixedint>(num(3, c.a, hassign), num(3, c.b), c.assignment,
+                                                    record);
     }
   }
 }

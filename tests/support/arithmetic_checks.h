@@ -19,9 +19,9 @@ namespace veldran_test {
 
 // Every rounding mode, in the order of the columns of the rounding tables.
 inline const VELDRAN::rounding kModes[] = {
-    VELDRAN::rounding::towardzero,       VELDRAN::rounding::awayfromzero,
-    VELDRAN::rounding::floor,            VELDRAN::rounding::ceiling,
-    VELDRAN::rounding::halfeven,         VELDRAN::rounding::halfawayfromzero,
+    VELDRAN::rounding::towardzero,    VELDRAN::rounding::awayfromzero,
+    VELDRAN::rounding::floor,         VELDRAN::rounding::ceiling,
+    VELDRAN::rounding::halfeven,      VELDRAN::rounding::halfawayfromzero,
     VELDRAN::rounding::halftowardzero};
 
 // What a call did: the text it threw (empty when it returned) and the
@@ -43,22 +43,59 @@ inline Effect effectof(const std::function<void()>& call) {
   return effect;
 }
 
-// A compound assignment does what the operator and the assignment do: the
-// same refusal, the same lines and the same value left in its left operand.
-// `record` shows every field of a number.
+// A compound assignment and what it stands for: the operator, then the
+// assignment.
 template <typename Number>
-void expectcompoundasplain(Number viacompound, Number viaplain, const Number& b,
-                           const std::function<void(Number&, const Number&)>& compound,
-                           const std::function<void(Number&, const Number&)>& plain,
+struct Assignment {
+  const char* symbol;
+  std::function<void(Number&, const Number&)> compound, plain;
+};
+
+template <typename Number>
+Assignment<Number> addassign() {
+  return {"+=", [](Number& x, const Number& y) { x += y; },
+          [](Number& x, const Number& y) { x = x + y; }};
+}
+
+template <typename Number>
+Assignment<Number> subtractassign() {
+  return {"-=", [](Number& x, const Number& y) { x -= y; },
+          [](Number& x, const Number& y) { x = x - y; }};
+}
+
+template <typename Number>
+Assignment<Number> multiplyassign() {
+  return {"*=", [](Number& x, const Number& y) { x *= y; },
+          [](Number& x, const Number& y) { x = x * y; }};
+}
+
+template <typename Number>
+Assignment<Number> divideassign() {
+  return {"/=", [](Number& x, const Number& y) { x /= y; },
+          [](Number& x, const Number& y) { x = x / y; }};
+}
+
+template <typename Number>
+Assignment<Number> restassign() {
+  return {"%=", [](Number& x, const Number& y) { x %= y; },
+          [](Number& x, const Number& y) { x = x % y; }};
+}
+
+// The compound assignment does what the operator and the assignment do on a
+// copy of its left operand: the same refusal, the same lines and the same
+// value left behind. `record` shows every field of a number.
+template <typename Number>
+void expectcompoundasplain(const Number& a, const Number& b, const Assignment<Number>& assignment,
                            const std::function<std::string(const Number&)>& record) {
-  const std::string before = record(viacompound);
-  const Effect bycompound = effectof([&] { compound(viacompound, b); });
-  const Effect byplain = effectof([&] { plain(viaplain, b); });
+  Number viacompound = a;
+  Number viaplain = a;
+  const Effect bycompound = effectof([&] { assignment.compound(viacompound, b); });
+  const Effect byplain = effectof([&] { assignment.plain(viaplain, b); });
   EXPECT_EQ(bycompound.threw, byplain.threw);
   EXPECT_EQ(bycompound.lines, byplain.lines);
   EXPECT_EQ(record(viacompound), record(viaplain));
   if (!bycompound.threw.empty()) {
-    EXPECT_EQ(record(viacompound), before);
+    EXPECT_EQ(record(viacompound), record(a));
   }
 }
 
