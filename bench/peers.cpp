@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <boost/multiprecision/cpp_int.hpp>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -24,11 +23,12 @@
 #include <utility>
 #include <vector>
 
+#include "bench/support.h"
 #include "decimal/fixedint"
-#include "diagnostics/log"
 
 using VELDRAN::fixedint;
 using bigint = boost::multiprecision::cpp_int;
+using veldran_bench::LogTrimmer;
 
 namespace {
 
@@ -40,19 +40,6 @@ constexpr int kRepetitions = 15;
                what.c_str(), veldran.c_str(), gmp.c_str(), boost.c_str());
   std::exit(EXIT_FAILURE);
 }
-
-class LogTrimmer {
- public:
-  void tick() {
-    if (++count_ % 1024 == 0) {
-      VELDRAN::logstream.str("");
-      VELDRAN::logstream.clear();
-    }
-  }
-
- private:
-  std::uint64_t count_ = 0;
-};
 
 // A decimal text of `significant` random digits whose first is not zero.
 std::string randomdecimal(std::size_t significant, std::mt19937& engine) {
@@ -163,8 +150,7 @@ void check(operation op, operands& o, const std::string& what) {
       break;
     }
   }
-  VELDRAN::logstream.str("");
-  VELDRAN::logstream.clear();
+  veldran_bench::emptylog();
 }
 
 void runveldran(benchmark::State& state, operation op, operands& o) {

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "bench/support.h"
 #include "decimal/fixedfloat"
 #include "decimal/fixedint"
 #include "diagnostics/log"
@@ -25,6 +26,7 @@
 using VELDRAN::fixedfloat;
 using VELDRAN::fixedint;
 using VELDRAN::rounding;
+using veldran_bench::LogTrimmer;
 
 namespace {
 
@@ -55,18 +57,28 @@ void reportallocations(benchmark::State& state, std::uint64_t start) {
                                                 benchmark::Counter::kAvgIterations);
 }
 
-class LogTrimmer {
- public:
-  void tick() {
-    if (++count_ % 1024 == 0) {
-      VELDRAN::logstream.str("");
-      VELDRAN::logstream.clear();
-    }
+// Times `operation`, emptying the log as it goes, and reports the
+// allocations.
+template <typename Operation>
+void timelogged(benchmark::State& state, Operation operation) {
+  LogTrimmer trimmer;
+  const std::uint64_t start = allocations;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(operation());
+    trimmer.tick();
   }
+  reportallocations(state, start);
+}
 
- private:
-  std::uint64_t count_ = 0;
-};
+// The same for an operation that logs nothing.
+template <typename Operation>
+void timesilent(benchmark::State& state, Operation operation) {
+  const std::uint64_t start = allocations;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(operation());
+  }
+  reportallocations(state, start);
+}
 
 // `places` places of which the lowest `significant` hold random digits, the
 // top one of them non-zero.
@@ -98,13 +110,7 @@ void BM_FixedintAdd(benchmark::State& state) {
   const auto places = static_cast<unsigned long long>(state.range(0));
   fixedint a = randomnumber(places, places - 1, 1);
   const fixedint b = randomnumber(places, places - 1, 2);
-  LogTrimmer trimmer;
-  const std::uint64_t start = allocations;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(a + b);
-    trimmer.tick();
-  }
-  reportallocations(state, start);
+  timelogged(state, [&] { return a + b; });
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
@@ -116,13 +122,7 @@ void BM_FixedintCompare(benchmark::State& state) {
   a.digits[0] = 0;
   fixedint b = a;
   b.digits[0] = 1;
-  LogTrimmer trimmer;
-  const std::uint64_t start = allocations;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(a < b);
-    trimmer.tick();
-  }
-  reportallocations(state, start);
+  timelogged(state, [&] { return a < b; });
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
@@ -131,13 +131,7 @@ void BM_FixedintMultiply(benchmark::State& state) {
   const auto places = static_cast<unsigned long long>(state.range(0));
   const fixedint a = randomnumber(places, places / 2, 4);
   const fixedint b = randomnumber(places, places / 2, 5);
-  LogTrimmer trimmer;
-  const std::uint64_t start = allocations;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(a * b);
-    trimmer.tick();
-  }
-  reportallocations(state, start);
+  timelogged(state, [&] { return a * b; });
   // Items are digit pairs.
   state.SetItemsProcessed(state.iterations() * (state.range(0) / 2) * (state.range(0) / 2));
 }
@@ -145,11 +139,7 @@ void BM_FixedintMultiply(benchmark::State& state) {
 void BM_FixedintAsstring(benchmark::State& state) {
   const auto places = static_cast<unsigned long long>(state.range(0));
   const fixedint a = randomnumber(places, places, 6);
-  const std::uint64_t start = allocations;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(a.asstring());
-  }
-  reportallocations(state, start);
+  timesilent(state, [&] { return a.asstring(); });
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
@@ -184,26 +174,14 @@ void BM_FixedintSubtract(benchmark::State& state) {
   const auto places = static_cast<unsigned long long>(state.range(0));
   const fixedint a = randomnumber(places, places - 1, 7);
   const fixedint b = randomnumber(places, places - 2, 8);
-  LogTrimmer trimmer;
-  const std::uint64_t start = allocations;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(a - b);
-    trimmer.tick();
-  }
-  reportallocations(state, start);
+  timelogged(state, [&] { return a - b; });
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
 void BM_FixedintNegate(benchmark::State& state) {
   const auto places = static_cast<unsigned long long>(state.range(0));
   const fixedint a = randomnumber(places, places, 9);
-  LogTrimmer trimmer;
-  const std::uint64_t start = allocations;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(-a);
-    trimmer.tick();
-  }
-  reportallocations(state, start);
+  timelogged(state, [&] { return -a; });
 }
 
 // A dividend of places - 1 digits by a divisor of half as many: items are
@@ -214,13 +192,7 @@ void dividebench(benchmark::State& state, Divide divide) {
   const unsigned long long divisordigits = places / 2 > 0 ? places / 2 : 1;
   const fixedint a = randomnumber(places, places - 1, 10);
   const fixedint b = randomnumber(places, divisordigits, 11);
-  LogTrimmer trimmer;
-  const std::uint64_t start = allocations;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(divide(a, b));
-    trimmer.tick();
-  }
-  reportallocations(state, start);
+  timelogged(state, [&] { return divide(a, b); });
   const auto quotientdigits = static_cast<std::int64_t>(places - divisordigits);
   state.SetItemsProcessed(state.iterations() * quotientdigits *
                           static_cast<std::int64_t>(divisordigits));
@@ -245,11 +217,7 @@ void BM_FixedintLessEqual(benchmark::State& state) {
   a.digits[0] = 0;
   fixedint b = a;
   b.digits[0] = 1;
-  const std::uint64_t start = allocations;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(b <= a);
-  }
-  reportallocations(state, start);
+  timesilent(state, [&] { return b <= a; });
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
@@ -258,25 +226,17 @@ void BM_FixedintCompound(benchmark::State& state) {
   const auto places = static_cast<unsigned long long>(state.range(0));
   fixedint a = randomnumber(places, places - 1, 12);
   const fixedint b = randomnumber(places, places - 1, 13);
-  LogTrimmer trimmer;
-  const std::uint64_t start = allocations;
-  for (auto _ : state) {
+  timelogged(state, [&] {
     a += b;
     a -= b;
-    benchmark::DoNotOptimize(a.digits.data());
-    trimmer.tick();
-  }
-  reportallocations(state, start);
+    return a.digits.data();
+  });
 }
 
 void BM_FixedintTodouble(benchmark::State& state) {
   const auto places = static_cast<unsigned long long>(state.range(0));
   const fixedint a = randomnumber(places, places, 14);
-  const std::uint64_t start = allocations;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(a.todouble());
-  }
-  reportallocations(state, start);
+  timesilent(state, [&] { return a.todouble(); });
 }
 
 BENCHMARK(BM_FixedintSubtract)->Arg(8)->Arg(38)->Arg(64)->Arg(512)->Arg(4096);
@@ -290,14 +250,10 @@ BENCHMARK(BM_FixedintTodouble)->Arg(8)->Arg(38)->Arg(64)->Arg(512)->Arg(4096);
 
 void BM_FixedfloatAssignFloat(benchmark::State& state) {
   fixedfloat f(static_cast<unsigned long long>(state.range(0)));
-  LogTrimmer trimmer;
-  const std::uint64_t start = allocations;
-  for (auto _ : state) {
+  timelogged(state, [&] {
     f = 78.9F;
-    benchmark::DoNotOptimize(f.value.digits.data());
-    trimmer.tick();
-  }
-  reportallocations(state, start);
+    return f.value.digits.data();
+  });
 }
 
 void BM_FixedfloatAdd(benchmark::State& state) {
@@ -306,13 +262,7 @@ void BM_FixedfloatAdd(benchmark::State& state) {
   fixedfloat b(length);
   a = 0.123F;
   b = 78.9F;
-  LogTrimmer trimmer;
-  const std::uint64_t start = allocations;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(a + b);
-    trimmer.tick();
-  }
-  reportallocations(state, start);
+  timelogged(state, [&] { return a + b; });
 }
 
 // The demonstration's sum, 79.023.
@@ -323,13 +273,7 @@ void BM_FixedfloatAsstring(benchmark::State& state) {
   a = 0.123F;
   b = 78.9F;
   const fixedfloat f = a + b;
-  LogTrimmer trimmer;
-  const std::uint64_t start = allocations;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(f.asstring());
-    trimmer.tick();
-  }
-  reportallocations(state, start);
+  timelogged(state, [&] { return f.asstring(); });
 }
 
 BENCHMARK(BM_FixedfloatAssignFloat)->Arg(8)->Arg(38)->Arg(64)->Arg(512);
@@ -351,13 +295,7 @@ struct floatpair {
 template <typename Operation>
 void floatbench(benchmark::State& state, Operation operation) {
   const floatpair pair(static_cast<unsigned long long>(state.range(0)));
-  LogTrimmer trimmer;
-  const std::uint64_t start = allocations;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(operation(pair.a, pair.b));
-    trimmer.tick();
-  }
-  reportallocations(state, start);
+  timelogged(state, [&] { return operation(pair.a, pair.b); });
 }
 
 void BM_FixedfloatSubtract(benchmark::State& state) {
@@ -394,11 +332,7 @@ void BM_FixedfloatRounded(benchmark::State& state) {
 
 void BM_FixedfloatTodouble(benchmark::State& state) {
   const floatpair pair(static_cast<unsigned long long>(state.range(0)));
-  const std::uint64_t start = allocations;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(pair.a.todouble());
-  }
-  reportallocations(state, start);
+  timesilent(state, [&] { return pair.a.todouble(); });
 }
 
 // x -= b and x += b, then x *= 2 and x /= 2: the value stays as it was.
@@ -406,17 +340,13 @@ void BM_FixedfloatCompound(benchmark::State& state) {
   floatpair pair(static_cast<unsigned long long>(state.range(0)));
   fixedfloat two(pair.a.length);
   two = std::string_view("2");
-  LogTrimmer trimmer;
-  const std::uint64_t start = allocations;
-  for (auto _ : state) {
+  timelogged(state, [&] {
     pair.a -= pair.b;
     pair.a += pair.b;
     pair.a *= two;
     pair.a /= two;
-    benchmark::DoNotOptimize(pair.a.value.digits.data());
-    trimmer.tick();
-  }
-  reportallocations(state, start);
+    return pair.a.value.digits.data();
+  });
 }
 
 BENCHMARK(BM_FixedfloatSubtract)->Arg(8)->Arg(38)->Arg(64)->Arg(512)->Arg(4096);
