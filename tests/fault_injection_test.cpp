@@ -600,6 +600,23 @@ sweep exhausteach(const Operands& operands, Trial trial) {
   return most;
 }
 
+// Sweeps `operation` with each pair of `operands`: whatever fails, both
+// operands stay as they were, and while the log works every object made was
+// deleted.
+template <class Operation, class Operands>
+sweep keepsoperands(const Operation& operation, const Operands& operands) {
+  return exhausteach(operands, [&operation](const auto& pair) {
+    const auto a = pair.left();
+    const auto b = pair.right();
+    const std::string before = show(a) + show(b);
+    attempt([&] { operation.call(a, b); });
+    EXPECT_EQ(show(a) + show(b), before);
+    if (VELDRAN::logstream.good()) {
+      EXPECT_TRUE(everymadeobjectdeleted(attemptmessages()));
+    }
+  });
+}
+
 struct intoperands {
   const char* name;
   fixedint (*left)();
@@ -650,17 +667,7 @@ const intoperation kIntOperations[] = {
 TEST_F(FaultInjection, NewFixedintArithmeticLeavesItsOperandsUnchanged) {
   for (const intoperation& operation : kIntOperations) {
     SCOPED_TRACE(operation.name);
-    record(std::string("fixedint ") + operation.name,
-           exhausteach(kIntOperands, [&operation](const intoperands& operands) {
-             const fixedint a = operands.left();
-             const fixedint b = operands.right();
-             const std::string before = show(a) + show(b);
-             attempt([&] { operation.call(a, b); });
-             EXPECT_EQ(show(a) + show(b), before);
-             if (VELDRAN::logstream.good()) {
-               EXPECT_TRUE(everymadeobjectdeleted(attemptmessages()));
-             }
-           }));
+    record(std::string("fixedint ") + operation.name, keepsoperands(operation, kIntOperands));
   }
 }
 
@@ -712,17 +719,7 @@ const floatoperation kFloatOperations[] = {
 TEST_F(FaultInjection, NewFixedfloatArithmeticLeavesItsOperandsUnchanged) {
   for (const floatoperation& operation : kFloatOperations) {
     SCOPED_TRACE(operation.name);
-    record(std::string("fixedfloat ") + operation.name,
-           exhausteach(kFloatOperands, [&operation](const floatoperands& operands) {
-             const fixedfloat a = operands.left();
-             const fixedfloat b = operands.right();
-             const std::string before = show(a) + show(b);
-             attempt([&] { operation.call(a, b); });
-             EXPECT_EQ(show(a) + show(b), before);
-             if (VELDRAN::logstream.good()) {
-               EXPECT_TRUE(everymadeobjectdeleted(attemptmessages()));
-             }
-           }));
+    record(std::string("fixedfloat ") + operation.name, keepsoperands(operation, kFloatOperands));
   }
 }
 
