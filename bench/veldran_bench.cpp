@@ -114,15 +114,24 @@ void BM_FixedintAdd(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
-// Equal but for the units digit: the ordering scans every place, and as
-// a < b holds, operator< goes on to the inequality test.
+// Two numbers of `places` random places, equal but for the units digit,
+// a's 0 below b's 1: an ordering of them scans every place.
+fixedint withunits(fixedint x, std::int8_t units) {
+  x.digits[0] = units;
+  return x;
+}
+
+struct unitsapart {
+  explicit unitsapart(unsigned long long places)
+      : a(withunits(randomnumber(places, places, 3), 0)), b(withunits(a, 1)) {}
+  fixedint a;
+  fixedint b;
+};
+
+// As a < b holds, operator< goes on to the inequality test.
 void BM_FixedintCompare(benchmark::State& state) {
-  const auto places = static_cast<unsigned long long>(state.range(0));
-  fixedint a = randomnumber(places, places, 3);
-  a.digits[0] = 0;
-  fixedint b = a;
-  b.digits[0] = 1;
-  timelogged(state, [&] { return a < b; });
+  const unitsapart pair(static_cast<unsigned long long>(state.range(0)));
+  timelogged(state, [&] { return pair.a < pair.b; });
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
@@ -212,12 +221,8 @@ void BM_FixedintDivideHalfEven(benchmark::State& state) {
 }
 
 void BM_FixedintLessEqual(benchmark::State& state) {
-  const auto places = static_cast<unsigned long long>(state.range(0));
-  fixedint a = randomnumber(places, places, 3);
-  a.digits[0] = 0;
-  fixedint b = a;
-  b.digits[0] = 1;
-  timesilent(state, [&] { return b <= a; });
+  const unitsapart pair(static_cast<unsigned long long>(state.range(0)));
+  timesilent(state, [&] { return pair.b <= pair.a; });
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
