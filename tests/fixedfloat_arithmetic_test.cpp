@@ -15,12 +15,13 @@
 #include "support/arithmetic_checks.h"
 #include "support/exceptions.h"
 #include "support/log_capture.h"
+#include "support/model.h"
 
 using VELDRAN::fixedfloat;
 using VELDRAN::rounding;
 using Lines = std::vector<std::string>;
 using veldran_test::expectthrow;
-using veldran_test::kModes;
+using veldran_test::kEveryRounding;
 using veldran_test::LogCapture;
 
 namespace {
@@ -54,7 +55,7 @@ std::string outcome(const std::function<fixedfloat()>& operation) {
 }
 
 // A case for a rounding operation: one expected text per mode, in the order
-// of kModes.
+// of kEveryRounding.
 struct RoundingCase {
   unsigned long long length;
   const char *a, *b;
@@ -69,12 +70,12 @@ using Plain = std::function<fixedfloat(const fixedfloat&, const fixedfloat&)>;
 void expectroundedbyeachmode(const std::vector<RoundingCase>& cases, const std::string& symbol,
                              const Rounded& rounded, const Plain& plain) {
   for (const RoundingCase& c : cases) {
-    for (std::size_t m = 0; m < std::size(kModes); ++m) {
+    for (std::size_t m = 0; m < std::size(kEveryRounding); ++m) {
       SCOPED_TRACE(std::string(c.a) + symbol + c.b + " mode " + std::to_string(m));
       const fixedfloat a = num(c.length, c.a);
       const fixedfloat b = num(c.length, c.b);
-      EXPECT_EQ(outcome([&] { return rounded(a, b, kModes[m]); }), c.rounded[m]);
-      if (kModes[m] == rounding::halfeven) {
+      EXPECT_EQ(outcome([&] { return rounded(a, b, kEveryRounding[m]); }), c.rounded[m]);
+      if (kEveryRounding[m] == rounding::halfeven) {
         EXPECT_EQ(outcome([&] { return plain(a, b); }), c.rounded[m]);
       }
     }
@@ -257,11 +258,11 @@ TEST(FixedfloatRounded, KeepsPlacesRoundedByEachModeWithTheSignKept) {
        {"-9999.99", kOverflow, kOverflow, "-9999.99", kOverflow, kOverflow, kOverflow}},
   };
   for (const Case& c : cases) {
-    for (std::size_t m = 0; m < std::size(kModes); ++m) {
+    for (std::size_t m = 0; m < std::size(kEveryRounding); ++m) {
       SCOPED_TRACE(std::string(c.value) + " to " + std::to_string(c.places) + " mode " +
                    std::to_string(m));
       const fixedfloat x = num(8, c.value);
-      EXPECT_EQ(outcome([&] { return x.rounded(c.places, kModes[m]); }), c.rounded[m]);
+      EXPECT_EQ(outcome([&] { return x.rounded(c.places, kEveryRounding[m]); }), c.rounded[m]);
     }
     const fixedfloat x = num(8, c.value);
     EXPECT_EQ(outcome([&] { return x.rounded(c.places); }), c.rounded[4]);  // half-even

@@ -17,12 +17,13 @@
 #include "support/arithmetic_checks.h"
 #include "support/exceptions.h"
 #include "support/log_capture.h"
+#include "support/model.h"
 
 using VELDRAN::fixedint;
 using VELDRAN::rounding;
 using Lines = std::vector<std::string>;
 using veldran_test::expectthrow;
-using veldran_test::kModes;
+using veldran_test::kEveryRounding;
 using veldran_test::LogCapture;
 
 namespace {
@@ -198,11 +199,11 @@ TEST(FixedintDivision, DivideRoundsTheExactQuotientByEachMode) {
       {18, "500000000000000000", "999999999999999999", {"0", "1", "0", "1", "1", "1", "1"}},
   };
   for (const Case& c : cases) {
-    for (std::size_t m = 0; m < std::size(kModes); ++m) {
+    for (std::size_t m = 0; m < std::size(kEveryRounding); ++m) {
       SCOPED_TRACE(std::string(c.a) + " / " + c.b + " mode " + std::to_string(m));
       const fixedint a = num(c.places, c.a);
       const fixedint b = num(c.places, c.b);
-      EXPECT_EQ(outcome([&] { return a.divide(b, kModes[m]); }), c.rounded[m]);
+      EXPECT_EQ(outcome([&] { return a.divide(b, kEveryRounding[m]); }), c.rounded[m]);
     }
   }
 }

@@ -12,17 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "decimal/fixedint"
 #include "support/log_capture.h"
 
 namespace veldran_test {
-
-// Every rounding mode, in the order of the columns of the rounding tables.
-inline const VELDRAN::rounding kModes[] = {
-    VELDRAN::rounding::towardzero,    VELDRAN::rounding::awayfromzero,
-    VELDRAN::rounding::floor,         VELDRAN::rounding::ceiling,
-    VELDRAN::rounding::halfeven,      VELDRAN::rounding::halfawayfromzero,
-    VELDRAN::rounding::halftowardzero};
 
 // What a call did: the text it threw (empty when it returned) and the
 // lines it logged.
