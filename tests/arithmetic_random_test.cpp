@@ -34,6 +34,7 @@ using veldran_test::kEveryRounding;
 using veldran_test::LogCapture;
 using veldran_test::mulmodel;
 using veldran_test::outcome;
+using veldran_test::outcomeof;
 
 // --- Records as text that shows every field an operation may touch --------------
 
@@ -84,24 +85,6 @@ fixedfloat build(const bigfloatmodel& f, bool hassign) {
 }
 
 // --- Outcomes -----------------------------------------------------------------------
-
-// The result as text, or the exception's kind and text.
-template <typename Call>
-std::string outcomeof(Call call) {
-  try {
-    return call();
-  } catch (const std::overflow_error& e) {
-    return std::string("overflow_error: ") + e.what();
-  } catch (const std::underflow_error& e) {
-    return std::string("underflow_error: ") + e.what();
-  } catch (const std::domain_error& e) {
-    return std::string("domain_error: ") + e.what();
-  } catch (const std::length_error& e) {
-    return std::string("length_error: ") + e.what();
-  } catch (const std::out_of_range& e) {
-    return std::string("out_of_range: ") + e.what();
-  }
-}
 
 std::string refusal(outcome o, unsigned long long size) {
   return std::string(veldran_test::errorname(o)) + ": " + veldran_test::message(o, size);

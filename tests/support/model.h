@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -129,6 +130,26 @@ inline const char* errorname(outcome o) {
       break;
   }
   return "nothing";
+}
+
+// What a call gave, in the form the expected outcomes take: its text, or
+// the kind and text of the exception it threw. Any other exception escapes
+// and fails the test.
+template <typename Call>
+std::string outcomeof(Call call) {
+  try {
+    return call();
+  } catch (const std::overflow_error& e) {
+    return std::string("overflow_error: ") + e.what();
+  } catch (const std::underflow_error& e) {
+    return std::string("underflow_error: ") + e.what();
+  } catch (const std::domain_error& e) {
+    return std::string("domain_error: ") + e.what();
+  } catch (const std::length_error& e) {
+    return std::string("length_error: ") + e.what();
+  } catch (const std::out_of_range& e) {
+    return std::string("out_of_range: ") + e.what();
+  }
 }
 
 // The what() text of a failed outcome; a product that does not fit always
