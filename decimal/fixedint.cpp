@@ -1,12 +1,12 @@
 #include "decimal/fixedint"
 
 #include <cstdint>
-#include <cstring>
 #include <stdexcept>
 #include <string>
 
 #include "decimal/digits.h"
 #include "decimal/digittext.h"
+#include "decimal/digitwords.h"
 #include "decimal/limbs.h"
 
 namespace VELDRAN {
@@ -33,46 +33,6 @@ fixedint takeover(fixedint& sum) {
   fixedint result(sum);  // the fields, and no digits to copy
   result.digits.swap(digits);
   return result;
-}
-
-// --- Eight places at a time ---------------------------------------------------
-// Digits at rest are added eight places at a time in one 64-bit word,
-// units in the lowest byte (so only where bytes are laid out that way).
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-constexpr bool eightatonce = true;
-#else
-constexpr bool eightatonce = false;
-#endif
-
-constexpr std::uint64_t bytewise(std::uint8_t value) { return 0x0101010101010101ULL * value; }
-
-std::uint64_t loadeight(const std::int8_t* digits) {
-  std::uint64_t word = 0;
-  std::memcpy(&word, digits, sizeof word);
-  return word;
-}
-
-// Whether every byte of `word` is a digit from 0 to 9.
-bool atrest(std::uint64_t word) {
-  return ((word + bytewise(0x76)) | word) & bytewise(0x80) ? false : true;
-}
-
-// The eight places of left + right + carry (0 or 1); `carry` becomes the
-// carry out of the top place. Each byte of left + right is at most 18, so
-// none spills into the next; with 246 added to every byte, a place that
-// reaches ten carries into the next one as a decimal place does, and the
-// places that did not carry take their 246 back out.
-std::uint64_t addeight(std::uint64_t left, std::uint64_t right, std::int8_t& carry) {
-  const std::uint64_t sums = left + right;
-  const std::uint64_t total = sums + bytewise(246) + static_cast<std::uint64_t>(carry);
-  const std::uint64_t carriesin = total ^ sums ^ bytewise(246);  // the carry into every bit
-  const std::uint64_t topin = (carriesin >> 56U) & 1U;
-  const bool topout = (sums >> 56U) + topin >= 10;
-  // Place i carried out exactly when place i + 1 took a carry in.
-  const std::uint64_t carriedout =
-      ((carriesin >> 8U) & bytewise(1)) | (static_cast<std::uint64_t>(topout) << 56U);
-  carry = topout ? 1 : 0;
-  return total - (bytewise(1) & ~carriedout) * 246;
 }
 
 std::out_of_range multiplicationoutofrange(unsigned long long index) {
@@ -226,17 +186,19 @@ fixedint fixedint::addmagnitudes(const fixedint& other, fixedint& sum) {
   const std::int8_t* right = other.digits.data();
   std::int8_t* out = sum.digits.data();
   const unsigned long long places = size;  // not reloaded after each store
-  std::int8_t carry = 0;
+  // Digits at rest go eight places at a time; digits set by hand take the
+  // place-by-place loop from the first word that holds one.
+  std::uint64_t wordcarry = 0;
   unsigned long long p = 0;
-  for (; eightatonce && p + 8 <= places; p += 8) {
-    const std::uint64_t a = loadeight(left + p);
-    const std::uint64_t b = loadeight(right + p);
-    if (!atrest(a) || !atrest(b)) {
-      break;  // digits set by hand take the place-by-place loop from here
+  for (; internal::kPlacesAreWords && p + 8 <= places; p += 8) {
+    const std::uint64_t a = internal::loadword(left + p);
+    const std::uint64_t b = internal::loadword(right + p);
+    if ((internal::notatrest(a) | internal::notatrest(b)) != 0) {
+      break;
     }
-    const std::uint64_t placesum = addeight(a, b, carry);
-    std::memcpy(out + p, &placesum, sizeof placesum);
+    internal::storeword(out + p, internal::addword(a, b, wordcarry));
   }
+  auto carry = static_cast<std::int8_t>(wordcarry);
   for (; p < places; ++p) {
     auto place = static_cast<std::int8_t>(left[p] + right[p] + carry);
     carry = 0;
