@@ -230,20 +230,29 @@ std::string fixedfloat::asstring() const {
     text.put('-');  // the one sign, from our own flag
   }
   // Each part is made and deleted before the next, as a temporary would be.
-  // While `value` has `length` places, a plain copy of it holds both parts'
-  // digits where they lie, so they are read there instead of shifted into
-  // place; the copy is made as the part would be, with the same lines.
+  // While `value` has `length` places, both parts' digits lie in it where
+  // the parts would hold them, so they are read there instead of copied and
+  // shifted into place; each part is still made, with the same lines, as
+  // getcopy() makes it.
   const bool inplace = value.size == length && value.digits.size() == length;
+  if (inplace) {
+    {
+      const fixedint integerpart(value.size);
+      putintegerdigits(text, value.digits.data() + half, length - half, length != 0);
+    }
+    text.put('.');
+    const fixedint fractionpart(value.size);
+    putfractiondigits(text, value.digits.data(), half, half);
+    return text.take();
+  }
   {
-    const fixedint integerpart = inplace ? value.getcopy() : getintpart();
-    const std::size_t offset = inplace ? half : 0;
-    putintegerdigits(text, integerpart.digits.data() + offset, integerpart.digits.size() - offset,
+    const fixedint integerpart = getintpart();
+    putintegerdigits(text, integerpart.digits.data(), integerpart.digits.size(),
                      !integerpart.digits.empty());
   }
   text.put('.');
-  const fixedint fractionpart = inplace ? value.getcopy() : getfractionpart();
-  putfractiondigits(text, fractionpart.digits.data(), inplace ? half : fractionpart.digits.size(),
-                    half);
+  const fixedint fractionpart = getfractionpart();
+  putfractiondigits(text, fractionpart.digits.data(), fractionpart.digits.size(), half);
   return text.take();
 }
 
