@@ -4,6 +4,7 @@
 #include <cmath>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "decimal/digits.h"
 #include "decimal/digittext.h"
@@ -53,6 +54,16 @@ void takeover(fixedint& target, fixedint&& sum) {
   target.size = sum.size;
   target.hassign = sum.hassign;
   target.overflowthrows = sum.overflowthrows;
+}
+
+// A silent copy of `number` that takes its digits over instead of copying
+// them, for a number about to be destroyed unread: it keeps no digits.
+fixedint takedigits(fixedint& number) {
+  std::vector<std::int8_t> digits;
+  digits.swap(number.digits);
+  fixedint taken(number);  // the fields, and no digits to copy
+  taken.digits.swap(digits);
+  return taken;
 }
 
 std::size_t countdigits(long long magnitude) {
@@ -262,7 +273,9 @@ fixedfloat fixedfloat::operator+(fixedfloat other) {
     throw std::length_error("Size is not equal!");
   }
   fixedfloat result(length);
-  takeover(result.value, value + other.value);
+  // `other` is this call's own copy: its digits go to the addition's
+  // operand, which would otherwise be a second copy of them.
+  takeover(result.value, value + takedigits(other.value));
   if (hassign) {
     result.updsign();
   }
