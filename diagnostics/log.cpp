@@ -8,6 +8,7 @@
 #include <charconv>
 #include <chrono>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -443,7 +444,10 @@ constexpr std::size_t directlimit = 1U << 16U;
 // Returns the free room of the put area, or 0 when the case is not the
 // usual one.
 [[gnu::always_inline]] inline std::size_t directroom() noexcept {
-  if (!quickcase || !logstream.good() || logstream.tie() != nullptr) {
+  // A good stream with no tied one, in one test: no state bit and no tie.
+  const std::uintptr_t stateortie = static_cast<std::uintptr_t>(logstream.rdstate()) |
+                                    reinterpret_cast<std::uintptr_t>(logstream.tie());
+  if (!quickcase || stateortie != 0) {
     return 0;
   }
   std::stringbuf& own = *logstream.rdbuf();
@@ -547,7 +551,7 @@ constexpr std::size_t directlimit = 1U << 16U;
     const linetext line{message, detail, numbered, number};
     // directroom() is 0 until a stamp has been formatted, so the second
     // alone tells whether it is current.
-    const bool direct = start.second == readclock() && directroom() >= directsize(line);
+    const bool direct = readclock() == start.second && directroom() >= directsize(line);
     if (direct) {
       putdirectly(line);
     }
