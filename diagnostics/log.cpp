@@ -445,8 +445,9 @@ constexpr std::size_t directlimit = 1U << 16U;
 // usual one.
 [[gnu::always_inline]] inline std::size_t directroom() noexcept {
   // A good stream with no tied one, in one test: no state bit and no tie.
-  const std::uintptr_t stateortie = static_cast<std::uintptr_t>(logstream.rdstate()) |
-                                    reinterpret_cast<std::uintptr_t>(logstream.tie());
+  const std::uintptr_t stateortie =
+      static_cast<std::uintptr_t>(logstream.rdstate()) |
+      reinterpret_cast<std::uintptr_t>(logstream.tie());  // NOLINT(*-reinterpret-cast): only tested
   if (!quickcase || stateortie != 0) {
     return 0;
   }
