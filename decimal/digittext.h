@@ -88,13 +88,29 @@ class textbuilder {
   // Puts digits[count - 1] down to digits[0]: one character each or, when
   // any was set by hand outside 0 to 9, each digit's signed decimal text.
   void putdigits(const std::int8_t* digits, std::size_t count) {
-    const std::size_t mark = text_.size() + used_;
-    if (count <= sizeof buffer_ - used_) {  // most texts: in one go
-      if (!writedigitsatrest(buffer_ + used_, digits, count)) {
-        putdigitsbyhand(mark, digits, count);
-        return;
-      }
+    // Most texts: in one go. A digit not at rest leaves only scratch
+    // beyond used_ written.
+    if (count <= sizeof buffer_ - used_ && writedigitsatrest(buffer_ + used_, digits, count)) {
       used_ += count;
+      return;
+    }
+    putdigitsslowly(digits, count);
+  }
+
+  std::string take() {
+    if (text_.empty()) {
+      return std::string(buffer_, used_);
+    }
+    flush();
+    return std::move(text_);
+  }
+
+ private:
+  // putdigits for digits set by hand or more than the buffer's room.
+  [[gnu::noinline]] void putdigitsslowly(const std::int8_t* digits, std::size_t count) {
+    const std::size_t mark = text_.size() + used_;
+    if (count <= sizeof buffer_ - used_) {
+      putdigitsbyhand(mark, digits, count);
       return;
     }
     for (std::size_t rest = count; rest > 0;) {
@@ -111,15 +127,6 @@ class textbuilder {
     }
   }
 
-  std::string take() {
-    if (text_.empty()) {
-      return std::string(buffer_, used_);
-    }
-    flush();
-    return std::move(text_);
-  }
-
- private:
   void flush() {
     text_.append(buffer_, used_);
     used_ = 0;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "decimal/digits.h"
 #include "decimal/digittext.h"
@@ -53,6 +54,16 @@ void takeover(fixedint& target, fixedint&& sum) {
   target.size = sum.size;
   target.hassign = sum.hassign;
   target.overflowthrows = sum.overflowthrows;
+}
+
+// A silent copy of `number` that takes its digits over instead of copying
+// them, for a number about to be destroyed unread: it keeps no digits.
+fixedint takedigits(fixedint& number) {
+  std::vector<std::int8_t> digits;
+  digits.swap(number.digits);
+  fixedint taken(number);  // the fields, and no digits to copy
+  taken.digits.swap(digits);
+  return taken;
 }
 
 std::size_t countdigits(long long magnitude) {
@@ -230,20 +241,29 @@ std::string fixedfloat::asstring() const {
     text.put('-');  // the one sign, from our own flag
   }
   // Each part is made and deleted before the next, as a temporary would be.
-  // While `value` has `length` places, a plain copy of it holds both parts'
-  // digits where they lie, so they are read there instead of shifted into
-  // place; the copy is made as the part would be, with the same lines.
+  // While `value` has `length` places, both parts' digits lie in it where
+  // the parts would hold them, so they are read there instead of copied and
+  // shifted into place; each part is still made, with the same lines, as
+  // getcopy() makes it.
   const bool inplace = value.size == length && value.digits.size() == length;
+  if (inplace) {
+    {
+      const fixedint integerpart(value.size);
+      putintegerdigits(text, value.digits.data() + half, length - half, length != 0);
+    }
+    text.put('.');
+    const fixedint fractionpart(value.size);
+    putfractiondigits(text, value.digits.data(), half, half);
+    return text.take();
+  }
   {
-    const fixedint integerpart = inplace ? value.getcopy() : getintpart();
-    const std::size_t offset = inplace ? half : 0;
-    putintegerdigits(text, integerpart.digits.data() + offset, integerpart.digits.size() - offset,
+    const fixedint integerpart = getintpart();
+    putintegerdigits(text, integerpart.digits.data(), integerpart.digits.size(),
                      !integerpart.digits.empty());
   }
   text.put('.');
-  const fixedint fractionpart = inplace ? value.getcopy() : getfractionpart();
-  putfractiondigits(text, fractionpart.digits.data(), inplace ? half : fractionpart.digits.size(),
-                    half);
+  const fixedint fractionpart = getfractionpart();
+  putfractiondigits(text, fractionpart.digits.data(), fractionpart.digits.size(), half);
   return text.take();
 }
 
@@ -253,7 +273,9 @@ fixedfloat fixedfloat::operator+(fixedfloat other) {
     throw std::length_error("Size is not equal!");
   }
   fixedfloat result(length);
-  takeover(result.value, value + other.value);
+  // `other` is this call's own copy: its digits go to the addition's
+  // operand, which would otherwise be a second copy of them.
+  takeover(result.value, value + takedigits(other.value));
   if (hassign) {
     result.updsign();
   }

@@ -8,6 +8,7 @@
 #include <charconv>
 #include <chrono>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -104,13 +105,21 @@ class lockguard {
 // the lock; `init` itself is read and written under the lock.
 std::atomic<bool> setupdone{false};
 
-std::time_t systemclock() { return std::time(nullptr); }
+using clockreader = std::time_t (*)(std::time_t*);
 
-// The clock seam: the stamps are read through it, std::time unless a test
-// put another clock in.
-std::atomic<internal::logclockfunction> clockseam{systemclock};
+// The clock a test put in, read through readtestclock.
+std::atomic<internal::logclockfunction> testclock{nullptr};
 
-std::time_t readclock() noexcept { return clockseam.load(std::memory_order_relaxed)(); }
+std::time_t readtestclock(std::time_t* /*unused*/) {
+  return testclock.load(std::memory_order_relaxed)();
+}
+
+// The clock seam: the stamps are read through it. It holds time itself
+// unless a test put another clock in, so the usual line calls the C
+// library's time directly, with no function of ours in between.
+std::atomic<clockreader> clockseam{&::time};
+
+std::time_t readclock() noexcept { return clockseam.load(std::memory_order_relaxed)(nullptr); }
 
 // Bytes the log may hold; 0 for no bound.
 std::size_t capacity = 0;
@@ -120,8 +129,9 @@ std::size_t capacity = 0;
 constexpr std::size_t quickopening = 48;
 
 // Whether the usual case of a line may apply, as far as the log's own state
-// says: no bound, and an opening short enough to be copied in one block.
-bool quickcase = true;
+// says: a stamp formatted, no bound, and an opening short enough to be
+// copied in one block.
+bool quickcase = false;
 
 // --- The stamp -----------------------------------------------------------------
 
@@ -213,6 +223,10 @@ struct stringbufareas : std::stringbuf {
   static char* last(std::stringbuf& buffer) {
     char* (std::streambuf::*get)() const = &stringbufareas::epptr;
     return (buffer.*get)();
+  }
+  static char* readend(std::stringbuf& buffer) {
+    char* (std::streambuf::*getend)() const = &stringbufareas::egptr;
+    return (buffer.*getend)();
   }
   static char* textend(std::stringbuf& buffer) {
     char* (std::streambuf::*getend)() const = &stringbufareas::egptr;
@@ -388,15 +402,16 @@ constexpr std::size_t directlimit = 1U << 16U;
 [[gnu::always_inline]] inline char* copytext(char* to, const char* from,
                                              std::size_t count) noexcept {
   constexpr std::size_t chunk = 16;
-  if (count > 4 * chunk) {
+  // Most of the library's messages have 16 to 32 characters: tested first.
+  if (count - chunk <= chunk) {
+    std::memcpy(to, from, chunk);
+    std::memcpy(to + count - chunk, from + count - chunk, chunk);
+  } else if (count > 4 * chunk) {
     std::memcpy(to, from, count);
   } else if (count > 2 * chunk) {
     std::memcpy(to, from, chunk);
     std::memcpy(to + chunk, from + chunk, chunk);
     std::memcpy(to + count - 2 * chunk, from + count - 2 * chunk, chunk);
-    std::memcpy(to + count - chunk, from + count - chunk, chunk);
-  } else if (count >= chunk) {
-    std::memcpy(to, from, chunk);
     std::memcpy(to + count - chunk, from + count - chunk, chunk);
   } else if (count >= 8) {
     std::memcpy(to, from, 8);
@@ -424,17 +439,27 @@ constexpr std::size_t directlimit = 1U << 16U;
 
 // The usual case, the lock held and the stamp current: a good, untied
 // stream writing to its own string buffer, whose sync does nothing (so
-// there is no flush to make), and no bound. Returns the free room of the
-// put area, or 0 when the case is not the usual one.
+// there is no flush to make), with its put position at the end of the text
+// (the opening block may be copied past the line's end) and no bound.
+// Returns the free room of the put area, or 0 when the case is not the
+// usual one.
 [[gnu::always_inline]] inline std::size_t directroom() noexcept {
-  if (!quickcase || !logstream.good() || logstream.tie() != nullptr) {
+  // A good stream with no tied one, in one test: no state bit and no tie.
+  const std::uintptr_t stateortie =
+      static_cast<std::uintptr_t>(logstream.rdstate()) |
+      reinterpret_cast<std::uintptr_t>(logstream.tie());  // NOLINT(*-reinterpret-cast): only tested
+  if (!quickcase || stateortie != 0) {
     return 0;
   }
   std::stringbuf& own = *logstream.rdbuf();
   if (&currentbuffer() != &own) {
     return 0;
   }
-  const auto room = static_cast<std::size_t>(stringbufareas::last(own) - stringbufareas::next(own));
+  char* const next = stringbufareas::next(own);
+  if (stringbufareas::readend(own) > next) {
+    return 0;  // the program moved the put position back into the text
+  }
+  const auto room = static_cast<std::size_t>(stringbufareas::last(own) - next);
   return std::min(room, directlimit);
 }
 
@@ -525,7 +550,9 @@ constexpr std::size_t directlimit = 1U << 16U;
                                              bool numbered, unsigned long long number) noexcept {
   if (lock.tryquickly()) {
     const linetext line{message, detail, numbered, number};
-    const bool direct = stampcurrent(readclock()) && directroom() >= directsize(line);
+    // directroom() is 0 until a stamp has been formatted, so the second
+    // alone tells whether it is current.
+    const bool direct = readclock() == start.second && directroom() >= directsize(line);
     if (direct) {
       putdirectly(line);
     }
@@ -564,7 +591,12 @@ std::size_t formatctime(std::time_t when, char (&text)[ctimecapacity]) noexcept 
 }
 
 void setlogclock(logclockfunction read) noexcept {
-  clockseam.store(read != nullptr ? read : systemclock, std::memory_order_relaxed);
+  if (read == nullptr) {
+    clockseam.store(&::time, std::memory_order_relaxed);
+    return;
+  }
+  testclock.store(read, std::memory_order_relaxed);
+  clockseam.store(readtestclock, std::memory_order_relaxed);
 }
 
 void logline(std::string_view message) noexcept { writeline(message, {}, false, 0); }
@@ -630,7 +662,7 @@ void setlogcapacity(std::size_t bytes) {
     return;
   }
   capacity = bytes;
-  quickcase = capacity == 0 && start.length <= quickopening;
+  quickcase = start.valid && capacity == 0 && start.length <= quickopening;
   if (capacity != 0 && &currentbuffer() == logstream.rdbuf()) {
     makeroom(*logstream.rdbuf(), 0);
   }

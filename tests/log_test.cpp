@@ -403,6 +403,23 @@ class TieProbe : public std::streambuf {
   }
 };
 
+// A program that moves the put position back overwrites its text there,
+// line by line, and nothing beyond each line.
+TEST(LogLine, LineAfterThePutPositionWasMovedBackOverwritesOnlyItsOwnBytes) {
+  veldran_test::LogCapture capture;
+  for (const std::string message : {"Done.", "Deleted fixedint object."}) {
+    VELDRAN::logstream.str(std::string(100, 'A'));
+    VELDRAN::logstream.seekp(0, std::ios_base::end);
+    VELDRAN::logstream.seekp(0);
+    VELDRAN::log(message);
+    const std::string text = VELDRAN::logstream.str();
+    ASSERT_EQ(text.size(), 100U) << message;
+    const std::size_t lineend = text.find('\n') + 1;
+    EXPECT_EQ(text.substr(lineend - message.size() - 1, message.size()), message);
+    EXPECT_EQ(text.substr(lineend), std::string(100 - lineend, 'A')) << message;
+  }
+}
+
 TEST(LogLine, TiedStreamIsFlushedBeforeEachLine) {
   veldran_test::LogCapture capture;
   TieProbe probe;
