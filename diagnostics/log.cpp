@@ -128,11 +128,6 @@ std::size_t capacity = 0;
 // four- or five-digit year fits.
 constexpr std::size_t quickopening = 48;
 
-// Whether the usual case of a line may apply, as far as the log's own state
-// says: a stamp formatted, no bound, and an opening short enough to be
-// copied in one block.
-bool quickcase = false;
-
 // --- The stamp -----------------------------------------------------------------
 
 constexpr std::string_view lineopening = "VELDRAN [";
@@ -149,6 +144,20 @@ struct linestart {
 };
 linestart start{};
 
+// The most characters after the opening that a line written straight into
+// the put area may have (pbump takes an int).
+constexpr std::size_t directlimit = 1U << 16U;
+
+// Lines with fewer characters after the opening than this may go straight
+// into the put area, as far as the log's own state says: directlimit with a
+// stamp formatted, no bound and an opening short enough to be copied in one
+// block; 0, for no line, otherwise. One compare tests both at each line.
+std::size_t directbelow = 0;
+
+void updatedirectbelow() noexcept {
+  directbelow = start.valid && capacity == 0 && start.length <= quickopening ? directlimit : 0;
+}
+
 // Formats `start` for the second `now`; false when that time has no ctime text.
 [[gnu::noinline]] bool restamp(std::time_t now) noexcept {
   char stamp[internal::ctimecapacity];
@@ -162,7 +171,7 @@ linestart start{};
   start.length = static_cast<std::size_t>(end - start.text);
   start.second = now;
   start.valid = true;
-  quickcase = capacity == 0 && start.length <= quickopening;
+  updatedirectbelow();
   return true;
 }
 
@@ -393,9 +402,6 @@ struct linetext {
 // The most an unsigned 64-bit number needs in decimal.
 constexpr std::size_t numberroom = 20;
 
-// The longest line written straight into the put area (pbump takes an int).
-constexpr std::size_t directlimit = 1U << 16U;
-
 // Copies `count` characters and returns the end of the copy. A message is
 // short, so it takes a few fixed-size moves, which may overlap, rather than
 // a call of memcpy.
@@ -407,7 +413,12 @@ constexpr std::size_t directlimit = 1U << 16U;
     std::memcpy(to, from, chunk);
     std::memcpy(to + count - chunk, from + count - chunk, chunk);
   } else if (count > 4 * chunk) {
-    std::memcpy(to, from, count);
+    // Whole chunks, then the last one, which may overlap: no call, so that
+    // the usual line keeps nothing across one.
+    for (std::size_t done = 0; done < count - chunk; done += chunk) {
+      std::memcpy(to + done, from + done, chunk);
+    }
+    std::memcpy(to + count - chunk, from + count - chunk, chunk);
   } else if (count > 2 * chunk) {
     std::memcpy(to, from, chunk);
     std::memcpy(to + chunk, from + chunk, chunk);
@@ -437,58 +448,61 @@ constexpr std::size_t directlimit = 1U << 16U;
   return std::to_chars(at, at + numberroom, number).ptr;
 }
 
-// The usual case, the lock held and the stamp current: a good, untied
-// stream writing to its own string buffer, whose sync does nothing (so
-// there is no flush to make), with its put position at the end of the text
-// (the opening block may be copied past the line's end) and no bound.
-// Returns the free room of the put area, or 0 when the case is not the
-// usual one.
-[[gnu::always_inline]] inline std::size_t directroom() noexcept {
+// The most the message part of a line (all that follows the opening) may
+// take in the put area.
+[[gnu::always_inline]] inline std::size_t textsize(const linetext& line) noexcept {
+  return line.message.size() + line.detail.size() + (line.numbered ? numberroom : 0);
+}
+
+// Copies `line` once, straight into the put area at `at`, which has room
+// for it. The opening is copied in one block, its unused end included,
+// which the message then overwrites.
+[[gnu::always_inline]] inline void putdirectly(const linetext& line, char* at) noexcept {
+  for (std::size_t done = 0; done < quickopening; done += 16) {
+    std::memcpy(at + done, start.text + done, 16);
+  }
+  char* end = copytext(at + start.length, line.message.data(), line.message.size());
+  if (line.numbered) {
+    end = writedecimal(end, line.number);
+  }
+  if (!line.detail.empty()) {
+    end = copytext(end, line.detail.data(), line.detail.size());
+  }
+  *end = '\n';
+  // A message alone gives the length without the copies' end.
+  const std::size_t length = line.numbered || !line.detail.empty()
+                                 ? static_cast<std::size_t>(end + 1 - at)
+                                 : start.length + line.message.size() + 1;
+  stringbufareas::advance(*logstream.rdbuf(), static_cast<int>(length));
+}
+
+// Writes `line` in the usual case, the lock held and the stamp current: a
+// good, untied stream writing to its own string buffer, whose sync does
+// nothing (so there is no flush to make), with its put position at the end
+// of the text (the opening block may be copied past the line's end), no
+// bound, and room for the whole opening block, the rest of the line and
+// its line feed. False, with nothing written, in any other case.
+[[gnu::always_inline]] inline bool putifusual(const linetext& line) noexcept {
   // A good stream with no tied one, in one test: no state bit and no tie.
   const std::uintptr_t stateortie =
       static_cast<std::uintptr_t>(logstream.rdstate()) |
       reinterpret_cast<std::uintptr_t>(logstream.tie());  // NOLINT(*-reinterpret-cast): only tested
-  if (!quickcase || stateortie != 0) {
-    return 0;
-  }
   std::stringbuf& own = *logstream.rdbuf();
-  if (&currentbuffer() != &own) {
-    return 0;
+  if (stateortie != 0 || &currentbuffer() != &own) {
+    return false;
   }
   char* const next = stringbufareas::next(own);
   if (stringbufareas::readend(own) > next) {
-    return 0;  // the program moved the put position back into the text
+    return false;  // the program moved the put position back into the text
   }
   const auto room = static_cast<std::size_t>(stringbufareas::last(own) - next);
-  return std::min(room, directlimit);
-}
-
-// The most room `line` takes in the put area: the whole opening block too.
-[[gnu::always_inline]] inline std::size_t directsize(const linetext& line) noexcept {
-  return quickopening + line.message.size() + line.detail.size() +
-         (line.numbered ? numberroom : 0) + 1;
-}
-
-// Copies `line` once, straight into the put area, which has room for it.
-// The opening is copied in one block, its unused end included, which the
-// message then overwrites.
-[[gnu::always_inline]] inline void putdirectly(const linetext& line) noexcept {
-  std::stringbuf& own = *logstream.rdbuf();
-  char* at = stringbufareas::next(own);
-  char* const first = at;
-  for (std::size_t done = 0; done < quickopening; done += 16) {
-    std::memcpy(at + done, start.text + done, 16);
+  const std::size_t text =
+      line.message.size() + line.detail.size() + (line.numbered ? numberroom : 0);
+  if (text >= directbelow || room < quickopening + text + 1) {
+    return false;
   }
-  at += start.length;
-  at = copytext(at, line.message.data(), line.message.size());
-  if (line.numbered) {
-    at = writedecimal(at, line.number);
-  }
-  if (!line.detail.empty()) {
-    at = copytext(at, line.detail.data(), line.detail.size());
-  }
-  *at++ = '\n';
-  stringbufareas::advance(own, static_cast<int>(at - first));
+  putdirectly(line, next);
+  return true;
 }
 
 // Every other case, the lock held and the stamp current: a bounded log, a
@@ -533,9 +547,7 @@ constexpr std::size_t directlimit = 1U << 16U;
   if (!stampnow()) {
     return false;
   }
-  if (directroom() >= directsize(line)) {
-    putdirectly(line);
-  } else {
+  if (!putifusual(line)) {
     sendline(line);
   }
   return true;
@@ -550,14 +562,11 @@ constexpr std::size_t directlimit = 1U << 16U;
                                              bool numbered, unsigned long long number) noexcept {
   if (lock.tryquickly()) {
     const linetext line{message, detail, numbered, number};
-    // directroom() is 0 until a stamp has been formatted, so the second
-    // alone tells whether it is current.
-    const bool direct = readclock() == start.second && directroom() >= directsize(line);
-    if (direct) {
-      putdirectly(line);
-    }
+    // putifusual() writes nothing until a stamp has been formatted, so the
+    // second alone tells whether it is current.
+    const bool written = readclock() == start.second && putifusual(line);
     lock.releasequickly();
-    if (direct) {
+    if (written) {
       return true;
     }
   }
@@ -623,7 +632,20 @@ void logorthrow(std::string_view text, unsigned long long number) {
 
 }  // namespace internal
 
-void log(std::string message) { internal::logorthrow(message); }
+// writeline's way, written out so that the message is read only after the
+// clock: then just its address is kept across that call.
+void log(std::string message) {
+  if (lock.tryquickly()) {
+    const bool written = readclock() == start.second && putifusual(linetext{message, {}, false, 0});
+    lock.releasequickly();
+    if (written) {
+      return;
+    }
+  }
+  if (!writelineslowly(message, {}, false, 0)) {
+    throwtimeerror();
+  }
+}
 
 void setup() {
   if (setupdone.load(std::memory_order_acquire)) {
@@ -662,7 +684,7 @@ void setlogcapacity(std::size_t bytes) {
     return;
   }
   capacity = bytes;
-  quickcase = start.valid && capacity == 0 && start.length <= quickopening;
+  updatedirectbelow();
   if (capacity != 0 && &currentbuffer() == logstream.rdbuf()) {
     makeroom(*logstream.rdbuf(), 0);
   }
