@@ -10,6 +10,7 @@
 #include "decimal/digits.h"
 #include "decimal/fixedfloat"
 #include "decimal/fixedint"
+#include "decimal/lines.h"
 
 namespace VELDRAN {
 
@@ -49,7 +50,7 @@ bool equal(const fixedint& a, const fixedint& b) {
 // are not made; the log reads as if they had been.
 void logcopiesdeleted(int count) {
   for (int copy = 0; copy < count; ++copy) {
-    internal::logline("Deleted fixedint object.");
+    internal::logline(internal::deletedfixedintline);
   }
 }
 

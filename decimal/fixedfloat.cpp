@@ -8,6 +8,7 @@
 
 #include "decimal/digits.h"
 #include "decimal/digittext.h"
+#include "decimal/lines.h"
 
 namespace VELDRAN {
 
@@ -117,30 +118,30 @@ void putfractiondigits(textbuilder& text, const std::int8_t* digits, std::size_t
 
 fixedfloat::fixedfloat(unsigned long long length)
     : value(0), length(0), hassign(false), negative(false) {
-  internal::logorthrow("Creating new fixedfloat object!");
+  internal::logorthrow(internal::newfixedfloatline);
   init(length);
 }
 
 fixedfloat::fixedfloat(const fixedfloat& other) = default;
 fixedfloat& fixedfloat::operator=(const fixedfloat& other) = default;
 
-fixedfloat::~fixedfloat() { internal::logline("Deleting fixedfloat object!"); }
+fixedfloat::~fixedfloat() { internal::logline(internal::deletedfixedfloatline); }
 
 void fixedfloat::init(unsigned long long length) {
-  internal::logorthrow("Init called on fixedfloat with length: ", length);
+  internal::logorthrow(internal::initfixedfloatline, length);
   if (length % 2 != 0) {
     throw std::runtime_error("length should be able to be divided by 2!");
   }
   // The new digits are made before any field changes, so a failed
   // allocation leaves the number as it was; the log reads the same.
-  internal::logorthrow("Register size.");
-  internal::logorthrow("Init boolean properties.");
-  internal::logorthrow("Init digits.");
+  internal::logorthrow(internal::registersizeline);
+  internal::logorthrow(internal::initpropertiesline);
+  internal::logorthrow(internal::initdigitsline);
   replacebyzero(value, length);
   this->length = length;
   hassign = true;
   negative = false;
-  internal::logorthrow("Done.");
+  internal::logorthrow(internal::doneline);
 }
 
 void fixedfloat::updsign() { negative = value.negative; }
@@ -268,7 +269,7 @@ std::string fixedfloat::asstring() const {
 }
 
 fixedfloat fixedfloat::operator+(fixedfloat other) {
-  internal::logorthrow("Addition operation in fixedfloat.");
+  internal::logorthrow(internal::fixedfloatadditionline);
   if (length != other.length) {
     throw std::length_error("Size is not equal!");
   }
@@ -279,7 +280,7 @@ fixedfloat fixedfloat::operator+(fixedfloat other) {
   if (hassign) {
     result.updsign();
   }
-  internal::logorthrow("Done.");
+  internal::logorthrow(internal::doneline);
   return result;
 }
 

@@ -12,6 +12,7 @@
 
 #include "decimal/fixedfloat"
 #include "decimal/fixedint"
+#include "decimal/lines.h"
 #include "diagnostics/log"
 
 namespace VELDRAN {
@@ -105,7 +106,7 @@ fixedint::fixedint(unsigned long long size, std::string_view text)
 // made, so its deletion is logged; the fixedfloat's is not.
 fixedfloat::fixedfloat(unsigned long long length, std::string_view text)
     : value(0), length(0), hassign(false), negative(false) {
-  internal::logline("Creating new fixedfloat object!");
+  internal::logline(internal::newfixedfloatline);
   init(length);
   *this = text;
 }

@@ -495,10 +495,14 @@ constexpr std::size_t numberroom = 20;
   if (stringbufareas::readend(own) > next) {
     return false;  // the program moved the put position back into the text
   }
-  const auto room = static_cast<std::size_t>(stringbufareas::last(own) - next);
   const std::size_t text =
       line.message.size() + line.detail.size() + (line.numbered ? numberroom : 0);
-  if (text >= directbelow || room < quickopening + text + 1) {
+  // As addresses, since the end of a line that does not fit lies past the
+  // put area's: only compared.
+  using address = std::uintptr_t;
+  const auto lineend = reinterpret_cast<address>(next) + quickopening + text + 1;  // NOLINT
+  const auto areaend = reinterpret_cast<address>(stringbufareas::last(own));       // NOLINT
+  if (text >= directbelow || lineend > areaend) {
     return false;
   }
   putdirectly(line, next);
@@ -558,13 +562,16 @@ constexpr std::size_t numberroom = 20;
 // written. The usual line takes the free lock, finds the stamp current and
 // goes straight into the buffer: nothing in between can log or end the
 // process, so the lock's depth is left alone.
-[[gnu::always_inline]] inline bool writeline(std::string_view message, std::string_view detail,
-                                             bool numbered, unsigned long long number) noexcept {
+// The texts are read after the clock, so that only their addresses are kept
+// across that call.
+[[gnu::always_inline]] inline bool writeline(const std::string_view& message,
+                                             const std::string_view& detail, bool numbered,
+                                             unsigned long long number) noexcept {
   if (lock.tryquickly()) {
-    const linetext line{message, detail, numbered, number};
     // putifusual() writes nothing until a stamp has been formatted, so the
     // second alone tells whether it is current.
-    const bool written = readclock() == start.second && putifusual(line);
+    const bool written =
+        readclock() == start.second && putifusual(linetext{message, detail, numbered, number});
     lock.releasequickly();
     if (written) {
       return true;
@@ -608,23 +615,23 @@ void setlogclock(logclockfunction read) noexcept {
   clockseam.store(readtestclock, std::memory_order_relaxed);
 }
 
-void logline(std::string_view message) noexcept { writeline(message, {}, false, 0); }
+void logline(const std::string_view& message) noexcept { writeline(message, {}, false, 0); }
 
-void logline(std::string_view text, unsigned long long number) noexcept {
+void logline(const std::string_view& text, unsigned long long number) noexcept {
   writeline(text, {}, true, number);
 }
 
-void logline(std::string_view text, std::string_view detail) noexcept {
+void logline(const std::string_view& text, const std::string_view& detail) noexcept {
   writeline(text, detail, false, 0);
 }
 
-void logorthrow(std::string_view message) {
+void logorthrow(const std::string_view& message) {
   if (!writeline(message, {}, false, 0)) {
     throwtimeerror();
   }
 }
 
-void logorthrow(std::string_view text, unsigned long long number) {
+void logorthrow(const std::string_view& text, unsigned long long number) {
   if (!writeline(text, {}, true, number)) {
     throwtimeerror();
   }
