@@ -495,8 +495,7 @@ constexpr std::size_t numberroom = 20;
   if (stringbufareas::readend(own) > next) {
     return false;  // the program moved the put position back into the text
   }
-  const std::size_t text =
-      line.message.size() + line.detail.size() + (line.numbered ? numberroom : 0);
+  const std::size_t text = textsize(line);
   // As addresses, since the end of a line that does not fit lies past the
   // put area's: only compared.
   using address = std::uintptr_t;
