@@ -383,6 +383,22 @@ TEST(LogLine, MessagesOfEveryLengthAreCopiedWhole) {
   EXPECT_EQ(capture.messages(), expected);
 }
 
+// Lines up to a bound go straight into the buffer, longer ones the general
+// way; on both sides of it, the second time with room made by the first,
+// every character lands in its place.
+TEST(LogLine, MessagesAroundTheLongestDirectLineComeOutWhole) {
+  veldran_test::LogCapture capture;
+  Lines expected;
+  for (const std::size_t length : {65534U, 65535U, 65536U, 65537U}) {
+    std::string message;
+    for (std::size_t i = 0; i < length; ++i) message += static_cast<char>('a' + i % 23);
+    VELDRAN::log(message);
+    VELDRAN::internal::logline(message);
+    expected.insert(expected.end(), {message, message});
+  }
+  EXPECT_EQ(capture.messages(), expected);
+}
+
 TEST(LogLine, LongTextWithTheLargestNumberIsOneWholeLine) {
   veldran_test::LogCapture capture;
   const std::string text(210, 't');
