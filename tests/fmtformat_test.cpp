@@ -44,12 +44,12 @@ TEST(FmtFormat, FillAlignmentAndWidthApplyAsToAString) {
 TEST(FmtFormat, EveryOtherPresentationIsAFormatError) {
   const fixedfloat price(8, "19.99");
   const fixedint count(4, 42);
-  for (const char* spec :
+  for (const char* format :
        {"{:+}", "{:#}", "{:08}", "{:e}", "{:.2e}", "{:f}", "{:s}", "{:.}", "{:{}}", "{:L}"}) {
-    EXPECT_THROW((void)fmt::format(fmt::runtime(spec), price, 8), fmt::format_error) << spec;
+    EXPECT_THROW((void)fmt::format(fmt::runtime(format), price, 8), fmt::format_error) << format;
   }
-  for (const char* spec : {"{:d}", "{:.2}", "{:+}", "{:08}", "{:x}"}) {
-    EXPECT_THROW((void)fmt::format(fmt::runtime(spec), count), fmt::format_error) << spec;
+  for (const char* format : {"{:d}", "{:.2}", "{:+}", "{:08}", "{:x}"}) {
+    EXPECT_THROW((void)fmt::format(fmt::runtime(format), count), fmt::format_error) << format;
   }
 }
 
