@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "decimal/fixedint"
+
 namespace VELDRAN::internal {
 
 // Number of places up to and including the highest non-zero digit.
@@ -51,6 +53,26 @@ inline void appenddigit(std::string& text, std::int8_t digit) {
     const auto converted = std::to_chars(buffer, buffer + sizeof buffer, int{digit});
     text.append(buffer, converted.ptr);
   }
+}
+
+// As `target = source` for a source about to be destroyed unread: target
+// takes its digits over instead of copying them.
+inline void takeover(fixedint& target, fixedint&& source) {
+  target.digits.swap(source.digits);
+  target.negative = source.negative;
+  target.size = source.size;
+  target.hassign = source.hassign;
+  target.overflowthrows = source.overflowthrows;
+}
+
+// A silent copy of `number`, for a number about to be destroyed unread: the
+// copy takes its digits over instead of copying them, and it keeps none.
+inline fixedint takedigits(fixedint& number) {
+  std::vector<std::int8_t> digits;
+  digits.swap(number.digits);
+  fixedint taken(number);  // the fields, and no digits to copy
+  taken.digits.swap(digits);
+  return taken;
 }
 
 }  // namespace VELDRAN::internal

@@ -36,37 +36,6 @@ void shiftdown(fixedint& number, unsigned long long places) {
   }
 }
 
-// As `value = fixedint(places)`, but value takes the new zero's digits over
-// instead of copying them; the zero is made and deleted as before.
-void replacebyzero(fixedint& value, unsigned long long places) {
-  fixedint zero(places);
-  value.negative = zero.negative;
-  value.size = zero.size;
-  value.hassign = zero.hassign;
-  value.overflowthrows = zero.overflowthrows;
-  value.digits.swap(zero.digits);
-}
-
-// As `target = sum` for a temporary sum, but target takes the sum's digits
-// over instead of copying them; the sum is deleted as the temporary was.
-void takeover(fixedint& target, fixedint&& sum) {
-  target.digits.swap(sum.digits);
-  target.negative = sum.negative;
-  target.size = sum.size;
-  target.hassign = sum.hassign;
-  target.overflowthrows = sum.overflowthrows;
-}
-
-// A silent copy of `number` that takes its digits over instead of copying
-// them, for a number about to be destroyed unread: it keeps no digits.
-fixedint takedigits(fixedint& number) {
-  std::vector<std::int8_t> digits;
-  digits.swap(number.digits);
-  fixedint taken(number);  // the fields, and no digits to copy
-  taken.digits.swap(digits);
-  return taken;
-}
-
 std::size_t countdigits(long long magnitude) {
   std::size_t count = 0;
   for (; magnitude != 0; magnitude /= 10) {
@@ -137,7 +106,8 @@ void fixedfloat::init(unsigned long long length) {
   internal::logorthrow(internal::registersizeline);
   internal::logorthrow(internal::initpropertiesline);
   internal::logorthrow(internal::initdigitsline);
-  replacebyzero(value, length);
+  // As value = fixedint(length), with the zero's digits taken over.
+  internal::takeover(value, fixedint(length));
   this->length = length;
   hassign = true;
   negative = false;
@@ -276,7 +246,7 @@ fixedfloat fixedfloat::operator+(fixedfloat other) {
   fixedfloat result(length);
   // `other` is this call's own copy: its digits go to the addition's
   // operand, which would otherwise be a second copy of them.
-  takeover(result.value, value + takedigits(other.value));
+  internal::takeover(result.value, value + internal::takedigits(other.value));
   if (hassign) {
     result.updsign();
   }

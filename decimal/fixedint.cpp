@@ -25,17 +25,6 @@ unsigned long long decimallength(unsigned long long magnitude) {
   return length;
 }
 
-// The result of an addition is a silent copy of its working sum, which the
-// caller then deletes. Taking the sum's digits over instead of copying them
-// gives the same result and the same lines, without a second digit vector.
-fixedint takeover(fixedint& sum) {
-  std::vector<std::int8_t> digits;
-  digits.swap(sum.digits);
-  fixedint result(sum);  // the fields, and no digits to copy
-  result.digits.swap(digits);
-  return result;
-}
-
 std::out_of_range multiplicationoutofrange(unsigned long long index) {
   return std::out_of_range("Out of range while running multiplication! Index: " +
                            std::to_string(index));
@@ -221,7 +210,9 @@ fixedint fixedint::addmagnitudes(const fixedint& other, fixedint& sum) {
     }
     digits[0] = carry;
   }
-  return takeover(sum);  // the caller destroys the working sum
+  // The result is a silent copy of the working sum, which the caller then
+  // deletes: it takes the sum's digits over instead of copying them.
+  return internal::takedigits(sum);
 }
 
 fixedint fixedint::subtractmagnitudes(const fixedint& other) const {
