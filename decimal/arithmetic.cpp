@@ -20,15 +20,6 @@ void checksizes(const fixedint& a, const fixedint& b) {
   }
 }
 
-[[noreturn]] void overflow() { throw std::overflow_error("Overflow occured."); }
-
-// Refuses a zero divisor before anything is made.
-void checkdivisor(const std::int8_t* divisor, unsigned long long places) {
-  if (internal::iszero(divisor, places)) {
-    throw std::domain_error("Division by zero!");
-  }
-}
-
 }  // namespace
 
 fixedint fixedint::operator-() const {
@@ -50,7 +41,7 @@ fixedint fixedint::operator-(const fixedint& other) const {
   fixedint result(size);
   if (!internal::difference(in.left, hassign && negative, in.right, hassign && other.negative,
                             result.digits.data(), result.negative, size)) {
-    overflow();
+    internal::throwoverflow();
   }
   return result;
 }
@@ -58,7 +49,7 @@ fixedint fixedint::operator-(const fixedint& other) const {
 fixedint fixedint::operator/(const fixedint& other) const {
   checksizes(*this, other);
   const internal::operanddigits in(digits, other.digits);
-  checkdivisor(in.right, size);
+  internal::checkdivisor(in.right, size);
   const internal::magnitudedivision division(in.left, in.right, size, 0);
   fixedint result(size);
   division.writequotient(result.digits.data(), size);  // never more places than the dividend
@@ -69,7 +60,7 @@ fixedint fixedint::operator/(const fixedint& other) const {
 fixedint fixedint::operator%(const fixedint& other) const {
   checksizes(*this, other);
   const internal::operanddigits in(digits, other.digits);
-  checkdivisor(in.right, size);
+  internal::checkdivisor(in.right, size);
   const internal::magnitudedivision division(in.left, in.right, size, 0);
   fixedint result(size);
   division.writeremainder(result.digits.data(), size);
@@ -80,14 +71,14 @@ fixedint fixedint::operator%(const fixedint& other) const {
 fixedint fixedint::divide(const fixedint& other, rounding mode) const {
   checksizes(*this, other);
   const internal::operanddigits in(digits, other.digits);
-  checkdivisor(in.right, size);
+  internal::checkdivisor(in.right, size);
   const internal::magnitudedivision division(in.left, in.right, size, 0);
   fixedint result(size);
   division.writequotient(result.digits.data(), size);
   result.negative = hassign && negative != other.negative;
   if (!internal::roundmagnitude(result.digits.data(), 0, size, mode, result.negative,
                                 division.dropped())) {
-    overflow();
+    internal::throwoverflow();
   }
   return result;
 }

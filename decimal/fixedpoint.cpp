@@ -21,8 +21,6 @@ void checklengths(const fixedfloat& a, const fixedfloat& b) {
   }
 }
 
-[[noreturn]] void overflow() { throw std::overflow_error("Overflow occured."); }
-
 // Gives the result the sign of its magnitude's operation, in both flags.
 void setsign(fixedfloat& result, bool negative) {
   result.value.negative = negative;
@@ -48,7 +46,7 @@ fixedfloat fixedfloat::operator-(const fixedfloat& other) const {
   bool negative = false;
   if (!internal::difference(in.left, value.negative, in.right, other.value.negative,
                             result.value.digits.data(), negative, length)) {
-    overflow();
+    internal::throwoverflow();
   }
   setsign(result, negative);
   return result;
@@ -63,7 +61,7 @@ fixedfloat fixedfloat::multiply(const fixedfloat& other, rounding mode) const {
   std::int8_t* digits = result.value.digits.data();
   if (!product.writekept(digits, length) ||
       !internal::roundmagnitude(digits, 0, length, mode, negative, product.dropped())) {
-    overflow();
+    internal::throwoverflow();
   }
   setsign(result, negative);
   return result;
@@ -72,16 +70,14 @@ fixedfloat fixedfloat::multiply(const fixedfloat& other, rounding mode) const {
 fixedfloat fixedfloat::divide(const fixedfloat& other, rounding mode) const {
   checklengths(*this, other);
   const internal::operanddigits in(value.digits, other.value.digits);
-  if (internal::iszero(in.right, length)) {
-    throw std::domain_error("Division by zero!");
-  }
+  internal::checkdivisor(in.right, length);
   const internal::magnitudedivision division(in.left, in.right, length, length / 2);
   const bool negative = value.negative != other.value.negative;
   fixedfloat result(length);
   std::int8_t* digits = result.value.digits.data();
   if (!division.writequotient(digits, length) ||
       !internal::roundmagnitude(digits, 0, length, mode, negative, division.dropped())) {
-    overflow();
+    internal::throwoverflow();
   }
   setsign(result, negative);
   return result;
@@ -108,7 +104,7 @@ fixedfloat fixedfloat::rounded(unsigned long long places, rounding mode) const {
         internal::classify(digits[dropped - 1], !internal::iszero(digits, dropped - 1));
     std::fill_n(digits, dropped, std::int8_t{0});
     if (!internal::roundmagnitude(digits, dropped, length, mode, value.negative, rest)) {
-      overflow();
+      internal::throwoverflow();
     }
   }
   setsign(result, value.negative);

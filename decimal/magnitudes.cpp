@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <limits>
+#include <stdexcept>
 #include <system_error>
 
 #include "decimal/digitwords.h"
@@ -72,6 +73,14 @@ bool iszero(const std::int8_t* digits, std::size_t places) {
     any |= static_cast<std::uint8_t>(digits[p]);
   }
   return any == 0;
+}
+
+void throwoverflow() { throw std::overflow_error("Overflow occured."); }
+
+void checkdivisor(const std::int8_t* divisor, std::size_t places) {
+  if (iszero(divisor, places)) {
+    throw std::domain_error("Division by zero!");
+  }
 }
 
 // From the top: the places above the whole words first, then a word at a

@@ -53,6 +53,11 @@ struct operanddigits {
 };
 
 bool iszero(const std::int8_t* digits, std::size_t places);
+
+// The refusals the operations share: a result that needs more places than
+// it has, and a divisor of zero magnitude (checked before anything is made).
+[[noreturn]] void throwoverflow();
+void checkdivisor(const std::int8_t* divisor, std::size_t places);
 // Orders two magnitudes of `places` digits: <0, 0 or >0.
 int compare(const std::int8_t* a, const std::int8_t* b, std::size_t places);
 
