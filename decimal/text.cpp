@@ -106,7 +106,7 @@ fixedint::fixedint(unsigned long long size, std::string_view text)
 // made, so its deletion is logged; the fixedfloat's is not.
 fixedfloat::fixedfloat(unsigned long long length, std::string_view text)
     : value(0), length(0), hassign(false), negative(false) {
-  internal::logline(internal::newfixedfloatline);
+  internal::logorthrow(internal::newfixedfloatline);
   init(length);
   *this = text;
 }

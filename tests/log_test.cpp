@@ -22,6 +22,7 @@
 #include <typeinfo>
 #include <vector>
 
+#include "decimal/fixedfloat"
 #include "decimal/fixedint"
 #include "diagnostics/clock.h"
 #include "support/exceptions.h"
@@ -508,6 +509,8 @@ TEST(LogLine, TimeWithoutCtimeTextLosesOnlyItsLine) {
     EXPECT_EQ(logicerror([] { VELDRAN::log("lost"); }), kMessage);
     EXPECT_EQ(logicerror([] { const VELDRAN::fixedint x(4); }), kMessage);
     EXPECT_EQ(logicerror([] { const VELDRAN::fixedint x(4, 7); }), kMessage);
+    EXPECT_EQ(logicerror([] { const VELDRAN::fixedint x(4, "7"); }), kMessage);
+    EXPECT_EQ(logicerror([] { const VELDRAN::fixedfloat x(8, "1.5"); }), kMessage);
     EXPECT_EQ(logicerror([&resized] { resized.resize(5); }), kMessage);
     EXPECT_EQ(resized.size, 3U);
     // Those that may not throw lose their line.
