@@ -676,13 +676,18 @@ void setup() {
   setupdone.store(true, std::memory_order_release);
 }
 
+// Once another thread's crash report holds the log for good, neither may
+// touch it: the report is being written from it.
 std::string logsnapshot() {
   const lockguard guard;
-  return logstream.str();
+  return guard.held() ? logstream.str() : std::string();
 }
 
 void logclear() {
   const lockguard guard;
+  if (!guard.held()) {
+    return;
+  }
   logstream.str("");
   logstream.clear();
 }

@@ -255,6 +255,29 @@ class TerminatingBuffer : public std::streambuf {
   }
 };
 
+// Runs after the report, as the handler logdumper hands over to: another
+// thread's logclear() and logsnapshot() must leave the reported log alone.
+void clearfromanotherthread() {
+  std::thread([] {
+    VELDRAN::logclear();
+    static_cast<void>(VELDRAN::logsnapshot());
+  }).join();
+  const bool kept =
+      VELDRAN::logstream.str().find("--- LOG END: NO FURTHER MESSAGES ---") != std::string::npos;
+  std::_Exit(kept ? 0 : 1);
+}
+
+TEST_F(LogThreadsProcess, OtherThreadsCannotClearTheLogOnceTheReportHasBegun) {
+  EXPECT_EXIT(
+      {
+        enter();
+        std::set_terminate(clearfromanotherthread);
+        const fixedint first(4);
+        std::terminate();
+      },
+      testing::ExitedWithCode(0), "");
+}
+
 TEST_F(LogThreadsProcess, TerminateWhileTheLogIsLockedStillWritesTheReport) {
   EXPECT_EXIT(
       {
