@@ -2,9 +2,27 @@
 // installed.
 #pragma once
 
+#include <stdexcept>
+
 #include "decimal/fixedint"
 
 namespace VELDRAN::internal {
+
+// A mode cast from a number outside the seven would otherwise round as
+// towardzero silently; every call that takes a mode refuses it first.
+inline void requireknownmode(rounding mode) {
+  switch (mode) {
+    case rounding::towardzero:
+    case rounding::awayfromzero:
+    case rounding::floor:
+    case rounding::ceiling:
+    case rounding::halfeven:
+    case rounding::halfawayfromzero:
+    case rounding::halftowardzero:
+      return;
+  }
+  throw std::invalid_argument("Unknown rounding mode!");
+}
 
 // What the dropped digits of a magnitude amount to, against half a unit of
 // the lowest kept place.
