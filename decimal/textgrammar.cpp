@@ -112,9 +112,8 @@ decimaltext readdecimal(std::string_view text) {
   // fraction position k stands for 10 to the power of its distance from
   // the units, plus the exponent.
   const auto power = [&](std::size_t at) {
-    const long long position = at < integerend
-                                   ? static_cast<long long>(integerend - 1 - at)
-                                   : -static_cast<long long>(at - fractionstart + 1);
+    const long long position = at < integerend ? static_cast<long long>(integerend - 1 - at)
+                                               : -static_cast<long long>(at - fractionstart + 1);
     return position + exponent;
   };
   number.significant = text.substr(first, last - first);
