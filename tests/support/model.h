@@ -312,7 +312,7 @@ inline decimalreading readdecimal(std::string_view text) {
   while (i < text.size() && isblank(text[i])) ++i;
   r.wellformed = !mantissa.empty() && exponentok && i == text.size();
   r.scale = exponent - fractiondigits;
-  while (!mantissa.empty() && mantissa.front() == '0') mantissa.erase(0, 1);
+  mantissa.erase(0, std::min(mantissa.find_first_not_of('0'), mantissa.size()));
   while (!mantissa.empty() && mantissa.back() == '0') {
     mantissa.pop_back();
     ++r.scale;
