@@ -7,6 +7,7 @@
 
 #include "decimal/fixedint"
 #include "decimal/magnitudes.h"
+#include "decimal/rounding.h"
 
 namespace VELDRAN {
 
@@ -69,6 +70,7 @@ fixedint fixedint::operator%(const fixedint& other) const {
 }
 
 fixedint fixedint::divide(const fixedint& other, rounding mode) const {
+  internal::requireknownmode(mode);
   checksizes(*this, other);
   const internal::operanddigits in(digits, other.digits);
   internal::checkdivisor(in.right, size);

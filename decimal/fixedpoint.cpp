@@ -7,6 +7,7 @@
 
 #include "decimal/fixedfloat"
 #include "decimal/magnitudes.h"
+#include "decimal/rounding.h"
 
 namespace VELDRAN {
 
@@ -53,6 +54,7 @@ fixedfloat fixedfloat::operator-(const fixedfloat& other) const {
 }
 
 fixedfloat fixedfloat::multiply(const fixedfloat& other, rounding mode) const {
+  internal::requireknownmode(mode);
   checklengths(*this, other);
   const internal::operanddigits in(value.digits, other.value.digits);
   const internal::magnitudeproduct product(in.left, in.right, length, length / 2);
@@ -68,6 +70,7 @@ fixedfloat fixedfloat::multiply(const fixedfloat& other, rounding mode) const {
 }
 
 fixedfloat fixedfloat::divide(const fixedfloat& other, rounding mode) const {
+  internal::requireknownmode(mode);
   checklengths(*this, other);
   const internal::operanddigits in(value.digits, other.value.digits);
   internal::checkdivisor(in.right, length);
@@ -92,6 +95,7 @@ fixedfloat fixedfloat::operator/(const fixedfloat& other) const {
 }
 
 fixedfloat fixedfloat::rounded(unsigned long long places, rounding mode) const {
+  internal::requireknownmode(mode);
   std::vector<std::int8_t> spare;
   const std::int8_t* magnitude = internal::atrest(value.digits, spare);
   fixedfloat result(length);

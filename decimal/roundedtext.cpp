@@ -3,6 +3,7 @@
 // object is made, so nothing is logged.
 #include <algorithm>
 #include <cstddef>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,15 @@ void addunit(std::vector<int>& kept) {
   kept.push_back(1);
 }
 
+// Refuses before anything is allocated: the text holds a sign, the
+// integer places and a carry out of them, the point and `places` digits.
+void refusetoomanyplaces(std::size_t digitcount, unsigned long long places) {
+  const unsigned long long room = std::string().max_size();
+  if (digitcount + 3 > room || places > room - digitcount - 3) {
+    throw std::length_error("Too many places!");
+  }
+}
+
 void appendplace(std::string& text, int digit) {
   if (digit >= 0 && digit <= 9) {
     text.push_back(static_cast<char>('0' + digit));
@@ -38,6 +48,8 @@ void appendplace(std::string& text, int digit) {
 }  // namespace
 
 std::string fixedfloat::asstring(unsigned long long places, rounding mode) const {
+  internal::requireknownmode(mode);
+  refusetoomanyplaces(value.digits.size(), places);
   const std::vector<std::int8_t>& digits = value.digits;
   const std::size_t half = length / 2;
   // The places below `lowest` are dropped; more places than the number has

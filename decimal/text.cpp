@@ -8,71 +8,16 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "decimal/fixedfloat"
 #include "decimal/fixedint"
 #include "decimal/lines.h"
+#include "decimal/textgrammar.h"
 #include "diagnostics/log"
 
 namespace VELDRAN {
 
 namespace {
-
-// A decimal text taken apart, each run of digits cut to its significant
-// digits: `integer` without leading zeros (zero keeps one "0"), `fraction`
-// without trailing zeros (so it may be empty).
-struct decimaltext {
-  bool negative = false;
-  std::string_view integer;
-  std::string_view fraction;
-};
-
-// ASCII digits only: the locale must not widen what a number looks like.
-bool isdigitrun(std::string_view run) {
-  if (run.empty()) {
-    return false;
-  }
-  for (const char c : run) {
-    if (c < '0' || c > '9') {
-      return false;
-    }
-  }
-  return true;
-}
-
-// Splits [+-]?[0-9]+ or, when `withfraction`, [+-]?[0-9]+(\.[0-9]+)?.
-decimaltext parsedecimal(std::string_view text, bool withfraction) {
-  decimaltext parsed;
-  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-    parsed.negative = text.front() == '-';
-    text.remove_prefix(1);
-  }
-  const std::size_t point = withfraction ? text.find('.') : std::string_view::npos;
-  parsed.integer = text.substr(0, point);
-  const bool hasfraction = point != std::string_view::npos;
-  if (hasfraction) {
-    parsed.fraction = text.substr(point + 1);
-  }
-  if (!isdigitrun(parsed.integer) || (hasfraction && !isdigitrun(parsed.fraction))) {
-    throw std::invalid_argument("Not a decimal number!");
-  }
-  while (parsed.integer.size() > 1 && parsed.integer.front() == '0') {
-    parsed.integer.remove_prefix(1);
-  }
-  while (!parsed.fraction.empty() && parsed.fraction.back() == '0') {
-    parsed.fraction.remove_suffix(1);
-  }
-  return parsed;
-}
-
-// Writes the digits of `run` into `digits`, its last character at place
-// `lowest` and each one before it a place higher.
-void putdigits(std::vector<std::int8_t>& digits, std::string_view run, std::size_t lowest) {
-  for (std::size_t i = 0; i < run.size(); ++i) {
-    digits[lowest + i] = static_cast<std::int8_t>(run[run.size() - 1 - i] - '0');
-  }
-}
 
 // Assigns the next whitespace-delimited token of `in` to `x` as text; a
 // token the assignment refuses sets failbit instead of throwing.
@@ -113,35 +58,38 @@ fixedfloat::fixedfloat(unsigned long long length, std::string_view text)
 
 // --- Text in -----------------------------------------------------------------
 
+// A value with a fraction is refused before its size is looked at: no
+// fixedint of any size could take it.
 fixedint& fixedint::operator=(std::string_view text) {
-  const decimaltext parsed = parsedecimal(text, false);
-  if (parsed.integer.size() > size) {
+  const internal::decimaltext number = internal::readdecimal(text);
+  if (number.fractionplaces() > 0) {
+    internal::refusetext("Not a whole number!", text);
+  }
+  if (number.integerplaces() > size) {
     throw std::out_of_range("Input int bigger than size!");
   }
   digits.assign(size, 0);
-  putdigits(digits, parsed.integer, 0);
+  number.putdigits(digits.data(), 0);
   if (hassign) {
-    negative = parsed.negative;
+    negative = number.negative;
   }
   return *this;
 }
 
 fixedfloat& fixedfloat::operator=(std::string_view text) {
-  const decimaltext parsed = parsedecimal(text, true);
+  const internal::decimaltext number = internal::readdecimal(text);
   const unsigned long long half = length / 2;
-  if (parsed.integer.size() > half) {
+  if (number.integerplaces() > half) {
     throw std::out_of_range("Input int bigger than size!");
   }
-  if (parsed.fraction.size() > half) {
+  if (number.fractionplaces() > half) {
     throw std::length_error("Fraction of text too big to fit in fixedfloat!");
   }
-  // The number times 10^half: the units digit lands at place `half`, the
-  // tenths just below it.
+  // The number times 10^half: the units digit lands at place `half`.
   value.digits.assign(length, 0);
   value.size = length;
-  putdigits(value.digits, parsed.integer, half);
-  putdigits(value.digits, parsed.fraction, half - parsed.fraction.size());
-  value.negative = parsed.negative;
+  number.putdigits(value.digits.data(), half);
+  value.negative = number.negative;
   updsign();
   return *this;
 }

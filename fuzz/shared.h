@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <exception>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -106,9 +107,11 @@ void verify(const fixedint& x, const intmodel& m, const std::string& name, bool 
 void verify(const fixedfloat& f, const floatmodel& m, const std::string& name, bool texts = true);
 
 inline const std::string kIntTooBig = "Input int bigger than size!";
-// Runs `apply` and checks the outcome the model predicted.
+// Runs `apply` and checks the outcome the model predicted; a refused
+// `text` is quoted in the message.
 template <class Operation>
-void expectoutcome(outcome predicted, unsigned long long size, Operation&& apply) {
+void expectoutcome(outcome predicted, unsigned long long size, Operation&& apply,
+                   std::string_view text = {}) {
   switch (predicted) {
     case outcome::value:
       apply();
@@ -127,7 +130,9 @@ void expectoutcome(outcome predicted, unsigned long long size, Operation&& apply
       expectthrow<std::out_of_range>(apply, message(predicted, size));
       break;
     case outcome::malformed:
-      expectthrow<std::invalid_argument>(apply, message(predicted, size));
+    case outcome::notwhole:
+      // what() ends at a NUL in the text.
+      expectthrow<std::invalid_argument>(apply, veldran_test::textmessage(predicted, text).c_str());
       break;
     case outcome::fractiontoobig:
     case outcome::floatlengtherror:
@@ -240,6 +245,33 @@ void floatparts(reader& in, state& s);
 void comparefloats(reader& in, state& s);
 
 // text.cpp
+// The first whitespace-delimited token, as operator>> into a string reads
+// it in the classic locale; empty when there is none.
+std::string firsttoken(const std::string& text);
+// Text assignment, either by operator= or by operator>> from a stream that
+// holds the text, checked against `model`'s outcome for the text; the
+// caller checks `target` against the model afterwards, so a refused text
+// must leave it unchanged.
+template <class Number, class Model>
+void assigntext(Number& target, const std::string& text, bool throughstream, const Model& model) {
+  const long long before = logsize();
+  if (throughstream) {
+    // operator>> throws nothing: a refused token sets failbit, and so does
+    // a missing one, which the model refuses as the empty text.
+    const std::string token = firsttoken(text);
+    const bool refused = model(token).result != outcome::value;
+    std::istringstream stream(text);
+    stream >> target;
+    FUZZ_CHECK(
+        stream.fail() == refused,
+        std::string("operator>> ") + (refused ? "took" : "refused") + " token " + escaped(token));
+  } else {
+    expectoutcome(
+        model(text).result, 0, [&] { target = std::string_view(text); }, text);
+  }
+  FUZZ_CHECK(logsize() == before, "text assignment wrote to the log");
+}
+
 void assigninttext(reader& in, state& s);
 void assignfloattext(reader& in, state& s);
 void roundtrip(reader& in, state& s);
@@ -259,6 +291,7 @@ void floatcompound(reader& in, state& s);
 // Family 1: integers in and out, lengths and doubles.
 
 // Family 2: text grammar.
+void textgrammar(reader& in, state& s);
 
 // Family 3: money helpers: allocate, cash rounding, formatting.
 

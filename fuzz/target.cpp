@@ -59,7 +59,7 @@ const operation kFamilies[kFamilySlots] = {
     nullptr,
 
     // 2: text grammar.
-    nullptr,
+    textgrammar,
 
     // 3: money helpers: allocate, cash rounding, formatting.
     nullptr,

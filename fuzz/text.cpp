@@ -119,40 +119,6 @@ std::string picktext(reader& in, unsigned long long places, bool decimals) {
   }
 }
 
-// The first whitespace-delimited token, as operator>> into a string reads
-// it in the classic locale; empty when there is none.
-std::string firsttoken(const std::string& text) {
-  static const char kBlanks[] = " \t\n\v\f\r";
-  const std::size_t start = text.find_first_not_of(kBlanks);
-  if (start == std::string::npos) {
-    return "";
-  }
-  return text.substr(start, text.find_first_of(kBlanks, start) - start);
-}
-
-// Text assignment, either by operator= or by operator>> from a stream that
-// holds the text, checked against `model`'s outcome for the text; the
-// caller checks `target` against the model afterwards, so a refused text
-// must leave it unchanged.
-template <class Number, class Model>
-void assigntext(Number& target, const std::string& text, bool throughstream, const Model& model) {
-  const long long before = logsize();
-  if (throughstream) {
-    // operator>> throws nothing: a refused token sets failbit, and so does
-    // a missing one, which the model refuses as the empty text.
-    const std::string token = firsttoken(text);
-    const bool refused = model(token).result != outcome::value;
-    std::istringstream stream(text);
-    stream >> target;
-    FUZZ_CHECK(
-        stream.fail() == refused,
-        std::string("operator>> ") + (refused ? "took" : "refused") + " token " + escaped(token));
-  } else {
-    expectoutcome(model(text).result, 0, [&] { target = std::string_view(text); });
-  }
-  FUZZ_CHECK(logsize() == before, "text assignment wrote to the log");
-}
-
 // Writes `x` with << in a field of `width`, padded on the left or the right,
 // and reads it back with >> into `back`, which must then match `expected`.
 template <class Number, class Model>
@@ -170,6 +136,15 @@ void streamback(const Number& x, const std::string& text, Number& back, const Mo
 }
 
 }  // namespace
+
+std::string firsttoken(const std::string& text) {
+  static const char kBlanks[] = " \t\n\v\f\r";
+  const std::size_t start = text.find_first_not_of(kBlanks);
+  if (start == std::string::npos) {
+    return "";
+  }
+  return text.substr(start, text.find_first_of(kBlanks, start) - start);
+}
 
 void assigninttext(reader& in, state& s) {
   const std::uint8_t b = in.byte();

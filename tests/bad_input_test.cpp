@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -97,4 +98,34 @@ TEST(BadInput, HandSetDigitOverflowIsReportedBeforeTheLeftOperandIsOverwritten) 
   fixedint extremes(3);
   extremes.digits = {-128, 127, 0};
   EXPECT_EQ(extremes.asstring(), "127-128");
+}
+
+// Every call that takes a mode refuses one outside the seven first: before
+// its other refusals, before its result is made (so no line), and also when
+// no digit would be dropped.
+TEST(BadInput, AModeOutsideTheSevenIsRefusedBeforeAnythingElse) {
+  const auto unknown = static_cast<VELDRAN::rounding>(99);
+  const fixedint six(4, 6), zero(4);
+  const fixedfloat half(8, "0.5"), nothing(8), wide(10, "1");
+  const std::function<void()> calls[] = {
+      [&] { static_cast<void>(six.divide(zero, unknown)); },
+      [&] { static_cast<void>(half.multiply(wide, unknown)); },
+      [&] { static_cast<void>(half.divide(nothing, unknown)); },
+      [&] { static_cast<void>(half.rounded(4, unknown)); },
+      [&] { static_cast<void>(half.asstring(1ULL << 62, unknown)); },
+  };
+  const veldran_test::LogCapture log;
+  for (const auto& call : calls) {
+    expectthrow<std::invalid_argument>(call, "Unknown rounding mode!");
+  }
+  EXPECT_TRUE(log.messages().empty());
+}
+
+// The string would refuse them too, but only after the rounding had begun.
+TEST(BadInput, PlacesNoTextCanHoldAreRefusedBeforeAnyAllocation) {
+  const fixedfloat number(8, "-1.5");
+  for (const unsigned long long places : {1ULL << 62, ~0ULL}) {
+    expectthrow<std::length_error>([&] { static_cast<void>(number.asstring(places)); },
+                                   "Too many places!");
+  }
 }

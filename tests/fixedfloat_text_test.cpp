@@ -77,8 +77,8 @@ TEST(FixedfloatTextAssignment, StoresTheNumberTimesTenToTheHalfLengthExactly) {
 TEST(FixedfloatTextAssignment, RefusesEachFaultWithItsOwnErrorAndKeepsTheNumber) {
   // clang-format off
   const std::string malformed[] = {
-      "", "-", ".5", "5.", "-.5", "1..2", "1.2.3",   // missing or extra digits and points
-      "1e2", "1,5", " 1.5", "1.5 ",                  // exponent, separator, blanks
+      "", "-", ".", "1..2", "1.2.3",                 // missing or extra digits and points
+      "1,5", "1 .5",                                 // separator, blank inside
       "1:.5", "1.5:", "/.5",                         // the characters next to the digits
       std::string{'1', '.', '\0', '5'},              // embedded NUL
       "\xd9\xa1.5",                                  // ARABIC-INDIC DIGIT ONE
@@ -89,7 +89,8 @@ TEST(FixedfloatTextAssignment, RefusesEachFaultWithItsOwnErrorAndKeepsTheNumber)
   const std::string fractiontoolong[] = {"1.23456", "0.00001", "-0.000010"};
 
   for (const std::string& text : malformed) {
-    expectrefused<std::invalid_argument>(text, "Not a decimal number!");
+    const std::string message = "Not a decimal number! \"" + text + "\"";
+    expectrefused<std::invalid_argument>(text, message.c_str());
   }
   for (const std::string& text : integertoolong) {
     expectrefused<std::out_of_range>(text, "Input int bigger than size!");

@@ -17,8 +17,6 @@ namespace {
 using VELDRAN::fixedint;
 using veldran_test::whatof;
 
-const std::string kNotDecimal = "Not a decimal number!";
-
 // A record of `places` places set from `text`.
 fixedint fromtext(unsigned long long places, const std::string& text) {
   fixedint x(places);
@@ -51,8 +49,8 @@ TEST(FixedintTextAssignment, RefusesAnythingElseAndKeepsTheRecord) {
   // clang-format off
   const std::string refused[] = {
       "", "+", "-", "--1", "+-1",                // no digits, or a sign too many
-      " 1", "1 ", "1 2", "1,000", "1_000",       // blanks and separators
-      "1.0", "1e2", "0x1a",                      // point, exponent, other bases
+      "1 2", "1,000", "1_000",                   // blanks inside and separators
+      "0x1a",                                    // other bases
       "1:", ":", "/1",                           // the characters next to the digits
       std::string{'1', '\0', '2'},               // embedded NUL
       "\xd9\xa1", "\xef\xbc\x91",                // ARABIC-INDIC and FULLWIDTH DIGIT ONE
@@ -61,7 +59,9 @@ TEST(FixedintTextAssignment, RefusesAnythingElseAndKeepsTheRecord) {
   for (const std::string& text : refused) {
     SCOPED_TRACE(::testing::PrintToString(text));
     fixedint x(4, -123);
-    EXPECT_EQ(whatof<std::invalid_argument>([&] { x = text; }), kNotDecimal);
+    // what() ends at an embedded NUL, as the quoted text then does.
+    const std::string message = "Not a decimal number! \"" + text + "\"";
+    EXPECT_EQ(whatof<std::invalid_argument>([&] { x = text; }), message.c_str());
     EXPECT_EQ(x.asstring(), "-123");
   }
 }

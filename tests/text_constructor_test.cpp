@@ -2,6 +2,7 @@
 // number; a refused text throws as the assignment does and leaves no object.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 #include <type_traits>
@@ -92,7 +93,7 @@ TEST(FixedfloatTextConstructor, RefusedTextThrowsAndOnlyItsMemberIsDeleted) {
   const refusal refusals[] = {
       {"1.555", "Fraction of text too big to fit in fixedfloat!"},
       {"123", "Input int bigger than size!"},
-      {"1,5", "Not a decimal number!"},
+      {"1,5", "Not a decimal number! \"1,5\""},
   };
   for (const refusal& r : refusals) {
     veldran_test::LogCapture capture;
@@ -111,5 +112,11 @@ TEST(FixedfloatTextConstructor, OddLengthThrowsBeforeTheTextIsRead) {
 static_assert(!std::is_constructible_v<fixedfloat, unsigned long long, int>);
 static_assert(std::is_constructible_v<fixedfloat, unsigned long long, const char*>);
 static_assert(!std::is_convertible_v<const char*, fixedint>);
+// A null pointer is no text, wherever text goes in; 0 is still a number.
+static_assert(!std::is_constructible_v<fixedint, unsigned long long, std::nullptr_t>);
+static_assert(!std::is_constructible_v<fixedfloat, unsigned long long, std::nullptr_t>);
+static_assert(!std::is_assignable_v<fixedint&, std::nullptr_t>);
+static_assert(!std::is_assignable_v<fixedfloat&, std::nullptr_t>);
+static_assert(std::is_assignable_v<fixedint&, int> && std::is_assignable_v<fixedfloat&, int>);
 
 }  // namespace

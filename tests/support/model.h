@@ -7,6 +7,7 @@
 // the difference, division, rounding and fixed-point products and quotients.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -102,6 +103,7 @@ enum class outcome {
   outofrange,
   inttoobig,
   malformed,        // text that is no decimal number
+  notwhole,         // text with a fraction, given to a fixedint
   fractiontoobig,   // text with more fraction digits than fraction places
   dividebyzero,     // a divisor of zero magnitude
   floatlengtherror  // fixedfloat operands of different lengths
@@ -120,6 +122,7 @@ inline const char* errorname(outcome o) {
     case outcome::inttoobig:
       return "out_of_range";
     case outcome::malformed:
+    case outcome::notwhole:
       return "invalid_argument";
     case outcome::fractiontoobig:
     case outcome::floatlengtherror:
@@ -167,7 +170,9 @@ inline std::string message(outcome o, unsigned long long size) {
     case outcome::inttoobig:
       return "Input int bigger than size!";
     case outcome::malformed:
-      return "Not a decimal number!";
+      return "Not a decimal number!";  // then the text: see textmessage()
+    case outcome::notwhole:
+      return "Not a whole number!";
     case outcome::fractiontoobig:
       return "Fraction of text too big to fit in fixedfloat!";
     case outcome::dividebyzero:
@@ -261,35 +266,58 @@ inline multiplication mulmodel(const intmodel& a, const intmodel& b) {
 // --- Text in ------------------------------------------------------------------
 
 // A text as text assignment reads it: whether it is a decimal number, its
-// sign, and its digit runs cut to the significant digits.
+// sign, and its value as significant digits times a power of ten.
 struct decimalreading {
   bool wellformed = false;
   bool negative = false;
-  std::string integer;   // without leading zeros; "0" for zero
-  std::string fraction;  // without trailing zeros, so possibly empty
+  std::string digits;   // without leading or trailing zeros; empty for zero
+  long long scale = 0;  // the value is digits * 10^scale
 };
 
-// Reads [+-]?[0-9]+, or [+-]?[0-9]+(\.[0-9]+)? when `withfraction`, one
-// character at a time.
-inline decimalreading readdecimal(std::string_view text, bool withfraction) {
-  const auto digitsfrom = [&text](std::size_t& i) {
-    const std::size_t start = i;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
-    return std::string(text.substr(start, i - start));
+// Blanks around, [+-]?, digits with "." somewhere in or around them (at
+// least one digit), then [eE][+-]?[0-9]+, read one character at a time.
+// An exponent past 10^9 is held there: the texts here are far shorter.
+inline decimalreading readdecimal(std::string_view text) {
+  const auto isblank = [](char c) {
+    return std::string_view(" \t\n\v\f\r").find(c) != std::string_view::npos;
   };
+  const auto isdigit = [](char c) { return c >= '0' && c <= '9'; };
   decimalreading r;
   std::size_t i = 0;
+  while (i < text.size() && isblank(text[i])) ++i;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) r.negative = text[i++] == '-';
-  r.integer = digitsfrom(i);
-  bool fractionmissing = false;
-  if (withfraction && i < text.size() && text[i] == '.') {
-    ++i;
-    r.fraction = digitsfrom(i);
-    fractionmissing = r.fraction.empty();
+  std::string mantissa;
+  long long fractiondigits = 0;
+  bool point = false;
+  for (; i < text.size() && (isdigit(text[i]) || (text[i] == '.' && !point)); ++i) {
+    if (text[i] == '.') {
+      point = true;
+    } else {
+      mantissa += text[i];
+      if (point) ++fractiondigits;
+    }
   }
-  r.wellformed = !r.integer.empty() && !fractionmissing && i == text.size();
-  while (r.integer.size() > 1 && r.integer.front() == '0') r.integer.erase(0, 1);
-  while (!r.fraction.empty() && r.fraction.back() == '0') r.fraction.pop_back();
+  long long exponent = 0;
+  bool exponentok = true;
+  if (!mantissa.empty() && i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    const bool negativeexponent = i < text.size() && text[i] == '-';
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    exponentok = i < text.size() && isdigit(text[i]);
+    for (; i < text.size() && isdigit(text[i]); ++i) {
+      exponent = std::min(exponent * 10 + (text[i] - '0'), 1000000000LL);
+    }
+    if (negativeexponent) exponent = -exponent;
+  }
+  while (i < text.size() && isblank(text[i])) ++i;
+  r.wellformed = !mantissa.empty() && exponentok && i == text.size();
+  r.scale = exponent - fractiondigits;
+  mantissa.erase(0, std::min(mantissa.find_first_not_of('0'), mantissa.size()));
+  while (!mantissa.empty() && mantissa.back() == '0') {
+    mantissa.pop_back();
+    ++r.scale;
+  }
+  r.digits = mantissa;
   return r;
 }
 
@@ -300,22 +328,39 @@ inline u128 digitvalue(const std::string& digits) {
   return v;
 }
 
+// Integer places a reading needs: at least the units place.
+inline long long integerplaces(const decimalreading& d) {
+  return d.digits.empty() ? 1 : std::max(static_cast<long long>(d.digits.size()) + d.scale, 1LL);
+}
+
+// The what() of a refused text: the refusals of a malformed text and of a
+// fraction given to a fixedint quote the text, its first 64 bytes at most.
+inline std::string textmessage(outcome o, std::string_view text) {
+  if (o != outcome::malformed && o != outcome::notwhole) return message(o, 0);
+  const std::string shown = std::string(text.substr(0, 64)) + (text.size() > 64 ? "..." : "");
+  return (o == outcome::malformed ? "Not a decimal number! \"" : "Not a whole number! \"") + shown +
+         "\"";
+}
+
 struct inttextassignment {
   outcome result = outcome::value;
   intmodel after;  // the record afterwards: unchanged when the text is refused
 };
 
-// fixedint = text: the sign only while `hassign` is set.
+// fixedint = text: a whole value; a fraction is refused before the size is
+// looked at. The sign only while `hassign` is set.
 inline inttextassignment inttextmodel(const intmodel& m, std::string_view text) {
   inttextassignment r;
   r.after = m;
-  const decimalreading d = readdecimal(text, false);
+  const decimalreading d = readdecimal(text);
   if (!d.wellformed) {
     r.result = outcome::malformed;
-  } else if (d.integer.size() > m.size) {
+  } else if (!d.digits.empty() && d.scale < 0) {
+    r.result = outcome::notwhole;
+  } else if (integerplaces(d) > static_cast<long long>(m.size)) {
     r.result = outcome::inttoobig;
   } else {
-    r.after.magnitude = digitvalue(d.integer);
+    r.after.magnitude = d.digits.empty() ? 0 : digitvalue(d.digits) * pow10(d.scale);
     if (m.hassign) r.after.negative = d.negative;
   }
   return r;
@@ -331,18 +376,20 @@ struct floattextassignment {
 inline floattextassignment floattextmodel(const floatmodel& m, std::string_view text) {
   floattextassignment r;
   r.after = m;
-  const unsigned long long half = m.length / 2;
-  const decimalreading d = readdecimal(text, true);
+  const auto half = static_cast<long long>(m.length / 2);
+  const decimalreading d = readdecimal(text);
   if (!d.wellformed) {
     r.result = outcome::malformed;
-  } else if (d.integer.size() > half) {
+  } else if (integerplaces(d) > half) {
     r.result = outcome::inttoobig;
-  } else if (d.fraction.size() > half) {
+  } else if (!d.digits.empty() && -d.scale > half) {
     r.result = outcome::fractiontoobig;
   } else {
     r.after.value.size = m.length;
-    r.after.value.magnitude = digitvalue(d.integer) * pow10(half) +
-                              digitvalue(d.fraction) * pow10(half - d.fraction.size());
+    r.after.value.magnitude =
+        d.digits.empty()
+            ? 0
+            : digitvalue(d.digits) * pow10(static_cast<unsigned long long>(half + d.scale));
     r.after.value.negative = d.negative;
     r.after.negative = d.negative;
   }
