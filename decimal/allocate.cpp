@@ -75,7 +75,8 @@ limbnumber limbproduct(const limbnumber& a, const limbnumber& b) {
 }
 
 // a / b toward zero and its remainder; b is not zero.
-void limbquotient(const limbnumber& a, const limbnumber& b, limbnumber& quotient, limbnumber& rest) {
+void limbquotient(const limbnumber& a, const limbnumber& b, limbnumber& quotient,
+                  limbnumber& rest) {
   if (a.size() < b.size()) {
     quotient.clear();
     rest = a;
@@ -133,8 +134,8 @@ void appendpart(std::vector<fixedfloat>& parts, unsigned long long length, std::
   fixedfloat& part = parts.emplace_back(length);
   std::int8_t* digits = part.value.digits.data();
   // No share exceeds the total, which has these places, so both fit.
-  static_cast<void>(internal::spreadlimbs(share.data(), share.size(), digits + dropped,
-                                          length - dropped));
+  static_cast<void>(
+      internal::spreadlimbs(share.data(), share.size(), digits + dropped, length - dropped));
   if (up) {
     static_cast<void>(internal::addunit(digits, dropped, length));
   }

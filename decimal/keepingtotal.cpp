@@ -113,10 +113,11 @@ std::vector<fixedfloat> roundkeepingtotal(const std::vector<fixedfloat>& values,
   // never does, as the units up never outnumber the non-zero remainders.
   std::vector<std::size_t> order(count);
   std::iota(order.begin(), order.end(), std::size_t{0});
-  std::stable_sort(order.begin(), order.end(), [&remainders, dropped](std::size_t a, std::size_t b) {
-    return internal::compare(remainders.data() + a * dropped, remainders.data() + b * dropped,
-                             dropped) > 0;
-  });
+  std::stable_sort(order.begin(), order.end(),
+                   [&remainders, dropped](std::size_t a, std::size_t b) {
+                     return internal::compare(remainders.data() + a * dropped,
+                                              remainders.data() + b * dropped, dropped) > 0;
+                   });
   std::vector<bool> up(count, false);
   const unsigned long long units = unitsup(remaindersum, dropped, floorsumodd);
   for (std::size_t k = 0; k < units; ++k) {

@@ -29,7 +29,7 @@ std::string texts(const std::vector<fixedfloat>& parts, unsigned long long place
 }
 
 struct splitcase {
-  const char* total;  // at length 8
+  const char* total;                 // at length 8
   std::vector<const char*> weights;  // none: three equal parts
   unsigned long long places;
   const char* expected;
@@ -49,9 +49,9 @@ TEST(Allocate, SplitsAsTheExamplesSay) {
   };
   for (const splitcase& c : cases) {
     const fixedfloat total(8, c.total);
-    const std::vector<fixedfloat> parts =
-        c.weights.empty() ? total.allocate(3, c.places)
-                          : total.allocate(numbers(8, c.weights), c.places);
+    const std::vector<fixedfloat> parts = c.weights.empty()
+                                              ? total.allocate(3, c.places)
+                                              : total.allocate(numbers(8, c.weights), c.places);
     EXPECT_EQ(texts(parts, c.places), c.expected) << c.total;
   }
 }
@@ -66,7 +66,9 @@ TEST(Allocate, RefusesInOrderPlacesLengthsWeightsThenTheTotalsDigits) {
   EXPECT_EQ(outcometext([&] { return total.allocate(none, 2); }), "refused weights");
   EXPECT_EQ(outcometext([&] { return total.allocate(0, 2); }), "refused weights");
   EXPECT_EQ(outcometext([&] { return total.allocate(weights("-0.01"), 2); }), "refused weights");
-  EXPECT_EQ(outcometext([&] { return total.allocate(numbers(8, {"0", "-0"}), 2); }),
+  EXPECT_EQ(outcometext([&] {
+              return total.allocate(numbers(8, {"0", "-0"}), 2);
+            }),
             "refused weights");
   EXPECT_EQ(outcometext([&] { return total.allocate(weights("-0"), 2); }), "refused amount");
   EXPECT_EQ(outcometext([&] { return total.allocate(2, 2); }), "refused amount");
@@ -112,12 +114,9 @@ TEST(Allocate, LogsOnlyTheMakingOfEachPart) {
   std::vector<std::string> twoparts = onepart;
   twoparts.insert(twoparts.end(), onepart.begin(), onepart.end());
 
-  for (const auto& call : {+[](const fixedfloat& t, const std::vector<fixedfloat>& w) {
-                             return t.allocate(w, 2);
-                           },
-                           +[](const fixedfloat& t, const std::vector<fixedfloat>&) {
-                             return t.allocate(2, 2);
-                           }}) {
+  for (const auto& call :
+       {+[](const fixedfloat&t, const std::vector<fixedfloat>&w) { return t.allocate(w, 2); },
+        +[](const fixedfloat&t, const std::vector<fixedfloat>&) { return t.allocate(2, 2); }}) {
     veldran_test::LogCapture during;
     const std::vector<fixedfloat> parts = call(total, weights);
     EXPECT_EQ(during.messages(), twoparts);

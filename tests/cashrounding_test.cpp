@@ -38,8 +38,8 @@ TEST(CashRounding, RoundsToTheIncrementAsTheExamplesSay) {
 
 TEST(CashRounding, EveryCaseInEveryModeMatchesTheModel) {
   const fixedfloat nickel(8, "0.05");
-  for (const char* text : {"1.024", "1.025", "1.03", "1.075", "-1.025", "-1.03", "-0.02", "-0",
-                           "0.05", "2.5"}) {
+  for (const char* text :
+       {"1.024", "1.025", "1.03", "1.075", "-1.025", "-1.03", "-0.02", "-0", "0.05", "2.5"}) {
     for (const rounding mode : veldran_test::kEveryRounding) {
       const fixedfloat x(8, text);
       EXPECT_EQ(librarytext(x, nickel, mode), modeltext(x, nickel, mode))

@@ -73,8 +73,9 @@ TEST(FmtFormat, SignZeroMinusAndGroupingAloneAndCombined) {
       {"{:0>+9,}", "1234", "000+1,234", true},
   };
   for (const optioncase& c : cases) {
-    const std::string text = c.integer ? fmt::format(fmt::runtime(c.format), fixedint(8, c.number))
-                                       : fmt::format(fmt::runtime(c.format), fixedfloat(16, c.number));
+    const std::string text = c.integer
+                                 ? fmt::format(fmt::runtime(c.format), fixedint(8, c.number))
+                                 : fmt::format(fmt::runtime(c.format), fixedfloat(16, c.number));
     EXPECT_EQ(text, c.expected) << c.format << ' ' << c.number;
   }
 }
@@ -86,7 +87,8 @@ TEST(FmtFormat, IgnoresTheGlobalLocale) {
     std::string do_grouping() const override { return "\3"; }
   };
   const std::locale before = std::locale::global(std::locale(std::locale::classic(), new grouped));
-  const std::string text = fmt::format("{} {:.1f}", fixedint(8, 1234567), fixedfloat(16, "1234.56"));
+  const std::string text =
+      fmt::format("{} {:.1f}", fixedint(8, 1234567), fixedfloat(16, "1234.56"));
   std::locale::global(before);
   EXPECT_EQ(text, "1234567 1234.6");
 }
@@ -99,22 +101,35 @@ TEST(FmtFormat, EveryOtherPresentationIsAFormatErrorThatNamesIt) {
     const char* named;  // in the message
   };
   const refusal refusals[] = {
-      {"{:#}", "'#'"},    {"{:08}", "'0'"},  {"{:e}", "'e'"},   {"{:.2e}", "'e'"},
-      {"{:f}", "'f'"},    {"{:s}", "'s'"},   {"{:.}", "precision"}, {"{:{}}", "'{'"},
-      {"{:L}", "'L'"},    {"{:,,}", "','"},  {"{:z+}", "'+'"},  {"{:{<5}", "'{'"},
+      {"{:#}", "'#'"},
+      {"{:08}", "'0'"},
+      {"{:e}", "'e'"},
+      {"{:.2e}", "'e'"},
+      {"{:f}", "'f'"},
+      {"{:s}", "'s'"},
+      {"{:.}", "precision"},
+      {"{:{}}", "'{'"},
+      {"{:L}", "'L'"},
+      {"{:,,}", "','"},
+      {"{:z+}", "'+'"},
+      {"{:{<5}", "'{'"},
       {"{:€}", "'€'"},
       // Widths and precisions above INT_MAX, {fmt}'s own limit, also where
       // they would wrap a 64-bit count.
-      {"{:2147483648}", "too big"}, {"{:100000000000}", "too big"},
-      {"{:18446744073709551616}", "too big"}, {"{:36893488147419103232}", "too big"},
-      {"{:.2147483648f}", "too big"}, {"{:>18446744073709551617.2f}", "too big"},
+      {"{:2147483648}", "too big"},
+      {"{:100000000000}", "too big"},
+      {"{:18446744073709551616}", "too big"},
+      {"{:36893488147419103232}", "too big"},
+      {"{:.2147483648f}", "too big"},
+      {"{:>18446744073709551617.2f}", "too big"},
   };
   for (const refusal& r : refusals) {
     try {
       (void)fmt::format(fmt::runtime(r.format), price, 8);
       ADD_FAILURE() << r.format << " was taken";
     } catch (const fmt::format_error& e) {
-      EXPECT_NE(std::string(e.what()).find(r.named), std::string::npos) << r.format << ": " << e.what();
+      EXPECT_NE(std::string(e.what()).find(r.named), std::string::npos)
+          << r.format << ": " << e.what();
     }
   }
   for (const char* format : {"{:d}", "{:.2}", "{:08}", "{:x}", "{:{<3}", "{:4294967297}"}) {

@@ -51,7 +51,9 @@ TEST(RoundKeepingTotal, RefusesLengthsPlacesAndResultsThatDoNotFit) {
   EXPECT_EQ(outcometext([&] { return roundkeepingtotal(mixed, 5); }), "refused places");
   EXPECT_EQ(outcometext([] { return roundkeepingtotal(column(8, {"9999.9"}), 0); }),
             "refused overflow");
-  EXPECT_EQ(outcometext([] { return roundkeepingtotal(column(8, {"-9999.4", "-0.1"}), 0); }),
+  EXPECT_EQ(outcometext([] {
+              return roundkeepingtotal(column(8, {"-9999.4", "-0.1"}), 0);
+            }),
             "refused overflow");
   EXPECT_TRUE(roundkeepingtotal({}, 9).empty());
 }
@@ -75,13 +77,13 @@ TEST(RoundKeepingTotal, MatchesTheModelAndAddsUpToTheRoundedSum) {
     veldran_test::signedbig exact, rounded;
     for (std::size_t i = 0; i < expected.results.size(); ++i) {
       exact = veldran_test::signedadd(exact, {models[i].value.negative, models[i].value.magnitude});
-      rounded = veldran_test::signedadd(rounded, {expected.results[i].negative,
-                                                  expected.results[i].magnitude});
+      rounded = veldran_test::signedadd(
+          rounded, {expected.results[i].negative, expected.results[i].magnitude});
     }
     const veldran_test::bignum unit = veldran_test::bigpow10(length / 2 - places);
-    const auto half = veldran_test::roundquotient(
-        veldran_test::bigsplit(exact.magnitude, length / 2 - places), unit, exact.negative,
-        VELDRAN::rounding::halfeven);
+    const auto half =
+        veldran_test::roundquotient(veldran_test::bigsplit(exact.magnitude, length / 2 - places),
+                                    unit, exact.negative, VELDRAN::rounding::halfeven);
     EXPECT_EQ(veldran_test::bigdecimal(veldran_test::bigmultiply(half, unit)),
               veldran_test::bigdecimal(rounded.magnitude));
   }

@@ -40,11 +40,20 @@ std::string written(const std::locale& locale, int state, const Number& x) {
   out.imbue(locale);
   out << std::fixed << std::setprecision(2);
   switch (state) {
-    case 1: out << std::showpos; break;
-    case 2: out << std::setw(14) << std::setfill('0') << std::internal; break;
-    case 3: out << std::setw(14) << std::setfill('*') << std::left << std::showpos; break;
-    case 4: out << std::setw(14) << std::setfill('_') << std::right; break;
-    default: break;
+    case 1:
+      out << std::showpos;
+      break;
+    case 2:
+      out << std::setw(14) << std::setfill('0') << std::internal;
+      break;
+    case 3:
+      out << std::setw(14) << std::setfill('*') << std::left << std::showpos;
+      break;
+    case 4:
+      out << std::setw(14) << std::setfill('_') << std::right;
+      break;
+    default:
+      break;
   }
   out << x;
   return out.str();

@@ -126,8 +126,10 @@ inline moneyresult keepingtotalmodel(const std::vector<bigfloatmodel>& values,
   }
   const bignum rounded = roundquotient(bigsplit(exact.magnitude, dropped), unit, exact.negative,
                                        VELDRAN::rounding::halfeven);
-  const signedbig above = signedadd({exact.negative, rounded}, {!floorsum.negative, floorsum.magnitude});
-  const std::vector<bool> up = largestfirst(remainders, static_cast<std::size_t>(smallof(above.magnitude)));
+  const signedbig above =
+      signedadd({exact.negative, rounded}, {!floorsum.negative, floorsum.magnitude});
+  const std::vector<bool> up =
+      largestfirst(remainders, static_cast<std::size_t>(smallof(above.magnitude)));
   moneyresult r;
   for (std::size_t i = 0; i < values.size(); ++i) {
     const signedbig result = up[i] ? signedadd(floors[i], {false, bigof(1)}) : floors[i];
@@ -182,7 +184,7 @@ inline std::string resulttext(bool negative, const bignum& magnitude, unsigned l
   return (negative ? "-" : "+") + bigdecimal(magnitude) + "@" + std::to_string(size) + " ";
 }
 
-inline const char* const kRefusalNames[] = {"", "places", "length", "weights",
+inline const char* const kRefusalNames[] = {"",       "places",    "length",  "weights",
                                             "amount", "increment", "overflow"};
 
 inline std::string outcometext(const moneyresult& r) {
