@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <locale>
 #include <string>
 
 #include "decimal/fixedfloat"
@@ -78,19 +77,6 @@ TEST(FmtFormat, SignZeroMinusAndGroupingAloneAndCombined) {
                                  : fmt::format(fmt::runtime(c.format), fixedfloat(16, c.number));
     EXPECT_EQ(text, c.expected) << c.format << ' ' << c.number;
   }
-}
-
-TEST(FmtFormat, IgnoresTheGlobalLocale) {
-  struct grouped : std::numpunct<char> {
-    char do_decimal_point() const override { return ','; }
-    char do_thousands_sep() const override { return '.'; }
-    std::string do_grouping() const override { return "\3"; }
-  };
-  const std::locale before = std::locale::global(std::locale(std::locale::classic(), new grouped));
-  const std::string text =
-      fmt::format("{} {:.1f}", fixedint(8, 1234567), fixedfloat(16, "1234.56"));
-  std::locale::global(before);
-  EXPECT_EQ(text, "1234567 1234.6");
 }
 
 TEST(FmtFormat, EveryOtherPresentationIsAFormatErrorThatNamesIt) {

@@ -1,5 +1,6 @@
 // The money helpers on the big-integer model: splits, columns rounded to
-// keep their total, and cash rounding, each worked out the plain way.
+// keep their total, and cash rounding, each worked out the plain way, and
+// their outcomes as text to compare with the library's.
 #pragma once
 
 #include <algorithm>
@@ -10,19 +11,25 @@
 #include <vector>
 
 #include "decimal/fixedfloat"
+#include "support/log_capture.h"
 #include "support/model.h"
 
 namespace veldran_test {
 
-enum class moneyrefusal { none, places, length, weights, amount, increment, overflow };
+// Results as "+digits@size " each, or a refusal as "class: message".
+using moneyoutcome = std::string;
 
-// What a money helper gives: its results or the refusal.
-struct moneyresult {
-  moneyrefusal refusal = moneyrefusal::none;
-  std::vector<bigintmodel> results;
-};
+inline const char* const kTooManyPlaces = "out_of_range: Too many places!";
+inline const char* const kOtherLength = "length_error: Size is not equal!";
+inline const char* const kBadWeights =
+    "invalid_argument: Weights must be non-negative with a positive sum!";
+inline const char* const kAmountPlaces = "invalid_argument: Amount has more places than its parts!";
+inline const char* const kBadIncrement = "invalid_argument: Increment must be positive!";
+inline const char* const kOverflow = "overflow_error: Overflow occured.";
 
-inline moneyresult moneyrefused(moneyrefusal r) { return moneyresult{r, {}}; }
+inline std::string resulttext(bool negative, const bignum& magnitude, unsigned long long size) {
+  return (negative ? "-" : "+") + bigdecimal(magnitude) + "@" + std::to_string(size) + " ";
+}
 
 // A signed whole number of units.
 struct signedbig {
@@ -38,8 +45,7 @@ inline signedbig signedadd(const signedbig& a, const signedbig& b) {
                    : signedbig{b.negative, bigsubtract(b.magnitude, a.magnitude)};
 }
 
-// Indices by remainder, largest first, the earlier first on a tie; the
-// first `count` are the ones that take a unit.
+// The first `count` indices by remainder, largest first, the earlier on a tie.
 inline std::vector<bool> largestfirst(const std::vector<bignum>& remainders, std::size_t count) {
   std::vector<std::size_t> order(remainders.size());
   std::iota(order.begin(), order.end(), std::size_t{0});
@@ -51,35 +57,33 @@ inline std::vector<bool> largestfirst(const std::vector<bignum>& remainders, std
   return takes;
 }
 
-// `units` of 10^dropped places with a sign, a zero positive; or too big.
-inline bool appendunits(moneyresult& r, unsigned long long length, unsigned long long dropped,
+// Appends `units` of 10^dropped, a zero positive; false when too big.
+inline bool appendunits(moneyoutcome& out, unsigned long long length, unsigned long long dropped,
                         const signedbig& units) {
   const bignum magnitude = bigmultiply(units.magnitude, bigpow10(dropped));
-  const bigresult made = madeof(length, magnitude, units.negative && !iszero(magnitude));
-  r.results.push_back(made.value);
-  return made.result == outcome::value;
+  out += resulttext(units.negative && !iszero(magnitude), magnitude, length);
+  return bigplaces(magnitude) <= length;
 }
 
-// The share of total x weight / sum of weights truncated to `places`, the
-// units left over (total less the truncated shares) to the largest remainders.
-inline moneyresult allocatemodel(const bigfloatmodel& total,
-                                 const std::vector<bigfloatmodel>& weights,
-                                 unsigned long long places) {
+// Shares of total x weight / sum truncated to `places`; the units left over
+// (the total less the shares) go to the largest remainders.
+inline moneyoutcome allocatemodel(const bigfloatmodel& total,
+                                  const std::vector<bigfloatmodel>& weights,
+                                  unsigned long long places) {
   const unsigned long long half = total.length / 2;
-  if (places > half) return moneyrefused(moneyrefusal::places);
+  if (places > half) return kTooManyPlaces;
   for (const auto& w : weights) {
-    if (w.length != total.length) return moneyrefused(moneyrefusal::length);
+    if (w.length != total.length) return kOtherLength;
   }
   bignum sum;
   for (const auto& w : weights) {
-    if (w.value.negative && !iszero(w.value.magnitude)) return moneyrefused(moneyrefusal::weights);
+    if (w.value.negative && !iszero(w.value.magnitude)) return kBadWeights;
     sum = bigadd(sum, w.value.magnitude);
   }
-  if (iszero(sum)) return moneyrefused(moneyrefusal::weights);
+  if (iszero(sum)) return kBadWeights;
   const bigdivision units = bigsplit(total.value.magnitude, half - places);
-  if (!iszero(units.remainder)) return moneyrefused(moneyrefusal::amount);
-  std::vector<bignum> shares;
-  std::vector<bignum> remainders;
+  if (!iszero(units.remainder)) return kAmountPlaces;
+  std::vector<bignum> shares, remainders;
   bignum given;
   for (const auto& w : weights) {
     const bigdivision d = bigdivide(bigmultiply(units.quotient, w.value.magnitude), sum);
@@ -89,28 +93,27 @@ inline moneyresult allocatemodel(const bigfloatmodel& total,
   }
   const auto left = static_cast<std::size_t>(smallof(bigsubtract(units.quotient, given)));
   const std::vector<bool> takes = largestfirst(remainders, left);
-  moneyresult r;
+  moneyoutcome out;
   for (std::size_t i = 0; i < shares.size(); ++i) {
     const bignum share = takes[i] ? bigadd(shares[i], bigof(1)) : shares[i];
-    appendunits(r, total.length, half - places, {total.value.negative, share});
+    appendunits(out, total.length, half - places, {total.value.negative, share});
   }
-  return r;
+  return out;
 }
 
-// Floors of the values at `places`, the exact sum rounded half-even, and
-// as many floors up by a unit as that rounded sum is above theirs.
-inline moneyresult keepingtotalmodel(const std::vector<bigfloatmodel>& values,
-                                     unsigned long long places) {
+// Floors at `places`, the exact sum rounded half-even, and as many floors
+// one unit up as that rounded sum lies above theirs.
+inline moneyoutcome keepingtotalmodel(const std::vector<bigfloatmodel>& values,
+                                      unsigned long long places) {
   if (values.empty()) return {};
   const unsigned long long length = values.front().length;
-  if (places > length / 2) return moneyrefused(moneyrefusal::places);
+  if (places > length / 2) return kTooManyPlaces;
   for (const auto& v : values) {
-    if (v.length != length) return moneyrefused(moneyrefusal::length);
+    if (v.length != length) return kOtherLength;
   }
   const unsigned long long dropped = length / 2 - places;
   const bignum unit = bigpow10(dropped);
-  signedbig exact;
-  signedbig floorsum;
+  signedbig exact, floorsum;
   std::vector<signedbig> floors;
   std::vector<bignum> remainders;
   for (const auto& v : values) {
@@ -130,33 +133,29 @@ inline moneyresult keepingtotalmodel(const std::vector<bigfloatmodel>& values,
       signedadd({exact.negative, rounded}, {!floorsum.negative, floorsum.magnitude});
   const std::vector<bool> up =
       largestfirst(remainders, static_cast<std::size_t>(smallof(above.magnitude)));
-  moneyresult r;
+  moneyoutcome out;
   for (std::size_t i = 0; i < values.size(); ++i) {
     const signedbig result = up[i] ? signedadd(floors[i], {false, bigof(1)}) : floors[i];
-    if (!appendunits(r, length, dropped, result)) return moneyrefused(moneyrefusal::overflow);
+    if (!appendunits(out, length, dropped, result)) return kOverflow;
   }
-  return r;
+  return out;
 }
 
 // The multiple of the increment that `mode` picks for x / increment.
-inline moneyresult cashmodel(const bigfloatmodel& x, const bigfloatmodel& increment,
-                             VELDRAN::rounding mode) {
-  if (increment.value.negative || iszero(increment.value.magnitude)) {
-    return moneyrefused(moneyrefusal::increment);
-  }
-  if (x.length != increment.length) return moneyrefused(moneyrefusal::length);
+inline moneyoutcome cashmodel(const bigfloatmodel& x, const bigfloatmodel& increment,
+                              VELDRAN::rounding mode) {
+  if (increment.value.negative || iszero(increment.value.magnitude)) return kBadIncrement;
+  if (x.length != increment.length) return kOtherLength;
   const bignum& step = increment.value.magnitude;
   const bignum count =
       roundquotient(bigdivide(x.value.magnitude, step), step, x.value.negative, mode);
-  moneyresult r;
-  if (!appendunits(r, x.length, 0, {x.value.negative, bigmultiply(count, step)})) {
-    return moneyrefused(moneyrefusal::overflow);
-  }
-  return r;
+  moneyoutcome out;
+  return appendunits(out, x.length, 0, {x.value.negative, bigmultiply(count, step)}) ? out
+                                                                                     : kOverflow;
 }
 
-// A number of `length` places with up to `significant` random digits from
-// place `lowest` up, often fewer, and a random sign (-0 included).
+// A number of `length` places with random digits from place `lowest` up
+// to a random top, and a random sign (-0 included).
 inline VELDRAN::fixedfloat randomamount(std::mt19937_64& random, unsigned long long length,
                                         unsigned long long lowest = 0) {
   VELDRAN::fixedfloat x(length);
@@ -169,7 +168,14 @@ inline VELDRAN::fixedfloat randomamount(std::mt19937_64& random, unsigned long l
   return x;
 }
 
-// --- Comparing the library with the model ---------------------------------------
+// Numbers of one length made from their texts, never copied.
+inline std::vector<VELDRAN::fixedfloat> numbers(unsigned long long length,
+                                                const std::vector<const char*>& texts) {
+  std::vector<VELDRAN::fixedfloat> result;
+  result.reserve(texts.size());
+  for (const char* text : texts) result.emplace_back(length, text);
+  return result;
+}
 
 inline bigfloatmodel floatmodelof(const VELDRAN::fixedfloat& x) {
   bigfloatmodel m;
@@ -180,46 +186,40 @@ inline bigfloatmodel floatmodelof(const VELDRAN::fixedfloat& x) {
   return m;
 }
 
-inline std::string resulttext(bool negative, const bignum& magnitude, unsigned long long size) {
-  return (negative ? "-" : "+") + bigdecimal(magnitude) + "@" + std::to_string(size) + " ";
-}
-
-inline const char* const kRefusalNames[] = {"",       "places",    "length",  "weights",
-                                            "amount", "increment", "overflow"};
-
-inline std::string outcometext(const moneyresult& r) {
-  if (r.refusal != moneyrefusal::none) {
-    return std::string("refused ") + kRefusalNames[static_cast<int>(r.refusal)];
-  }
-  std::string text;
-  for (const auto& m : r.results) text += resulttext(m.negative, m.magnitude, m.size);
-  return text;
-}
-
-// The results of `call` as outcometext writes the model's, a refusal only
-// with its exact class and message; a result whose flag disagrees with
-// its value's sign shows a '!'.
+// What `call` gives, written as the models write it; a result whose flag
+// disagrees with its value's sign shows a '!'.
 template <typename Call>
-std::string outcometext(Call call) {
+moneyoutcome moneyof(Call call) {
   try {
-    std::string text;
+    moneyoutcome out;
     for (const VELDRAN::fixedfloat& x : call()) {
-      text += (x.negative != x.value.negative ? "!" : "") +
-              resulttext(x.value.negative, bigfromdigits(x.value.digits), x.value.size);
+      out += (x.negative != x.value.negative ? "!" : "") +
+             resulttext(x.value.negative, bigfromdigits(x.value.digits), x.value.size);
     }
-    return text;
+    return out;
   } catch (const std::out_of_range& e) {
-    return std::string(e.what()) == "Too many places!" ? "refused places" : e.what();
+    return std::string("out_of_range: ") + e.what();
   } catch (const std::length_error& e) {
-    return std::string(e.what()) == "Size is not equal!" ? "refused length" : e.what();
-  } catch (const std::overflow_error& e) {
-    return std::string(e.what()) == "Overflow occured." ? "refused overflow" : e.what();
+    return std::string("length_error: ") + e.what();
   } catch (const std::invalid_argument& e) {
-    const std::string what = e.what();
-    if (what == "Weights must be non-negative with a positive sum!") return "refused weights";
-    if (what == "Amount has more places than its parts!") return "refused amount";
-    return what == "Increment must be positive!" ? "refused increment" : what;
+    return std::string("invalid_argument: ") + e.what();
+  } catch (const std::overflow_error& e) {
+    return std::string("overflow_error: ") + e.what();
   }
+}
+
+// The lines that making `count` numbers through fixedfloat(length) logs;
+// it empties the log.
+inline std::vector<std::string> makinglines(std::size_t count, unsigned long long length) {
+  const LogCapture capture;
+  std::vector<std::string> one;
+  {
+    const VELDRAN::fixedfloat made(length);
+    one = capture.messages();
+  }
+  std::vector<std::string> lines;
+  for (; count > 0; --count) lines.insert(lines.end(), one.begin(), one.end());
+  return lines;
 }
 
 }  // namespace veldran_test
