@@ -24,6 +24,8 @@ TEST(RoundKeepingTotal, RoundsAsTheExamplesSay) {
       {{"0.4", "0.4", "0.4", "0.4", "0.4"}, 0, "1 1 0 0 0 "},
       {{"1.5", "1.5", "-3.2"}, 0, "2 1 -3 "},
       {{"-0.4", "0.4"}, 0, "0 0 "},  // -0.4 goes up to a positive zero
+      {{"0.5", "2"}, 0, "0 2 "},     // 2.5 rounds to even: nothing goes up
+      {{"0.5", "1"}, 0, "1 1 "},
       {{"-1.005", "2.115", "3.333"}, 2, "-1.00 2.11 3.33 "},
   };
   for (const auto& c : cases) {
