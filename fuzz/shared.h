@@ -261,6 +261,8 @@ void floatcompound(reader& in, state& s);
 // Family 2: text grammar.
 
 // Family 3: money helpers: allocate, cash rounding, formatting.
+// money.cpp
+void money(reader& in, state& s);
 
 // Family 4: mathematics: pow, sqrt, exp, ln.
 

@@ -16,7 +16,7 @@ using VELDRAN::rounding;
 using namespace veldran_test;
 
 moneyoutcome rounded(const fixedfloat& x, const fixedfloat& increment, rounding mode) {
-  return moneyof([&] { return std::vector<fixedfloat>{x.rounded(increment, mode)}; });
+  return moneyof([&] { return x.rounded(increment, mode); });
 }
 
 moneyoutcome modelled(const fixedfloat& x, const fixedfloat& increment, rounding mode) {
@@ -55,9 +55,7 @@ TEST(CashRounding, EveryCaseInEveryModeMatchesTheModel) {
 
 TEST(CashRounding, RefusesTheModeFirstThenTheIncrementTheLengthAndWhatDoesNotFit) {
   const fixedfloat x(8, "9999.99");
-  EXPECT_EQ(moneyof([&] {
-              return std::vector<fixedfloat>{x.rounded(fixedfloat(10), static_cast<rounding>(7))};
-            }),
+  EXPECT_EQ(moneyof([&] { return x.rounded(fixedfloat(10), static_cast<rounding>(7)); }),
             "invalid_argument: Unknown rounding mode!");
   for (const char* increment : {"0", "-0", "-0.05"}) {
     EXPECT_EQ(rounded(x, fixedfloat(10, increment), rounding::halfeven), kBadIncrement);

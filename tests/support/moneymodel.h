@@ -186,17 +186,25 @@ inline bigfloatmodel floatmodelof(const VELDRAN::fixedfloat& x) {
   return m;
 }
 
-// What `call` gives, written as the models write it; a result whose flag
-// disagrees with its value's sign shows a '!'.
+// A result as the models write it; a flag that disagrees with the sign of
+// its value shows a '!'.
+inline moneyoutcome outcomeoftext(const VELDRAN::fixedfloat& x) {
+  return (x.negative != x.value.negative ? "!" : "") +
+         resulttext(x.value.negative, bigfromdigits(x.value.digits), x.value.size);
+}
+
+inline moneyoutcome outcomeoftext(const std::vector<VELDRAN::fixedfloat>& results) {
+  moneyoutcome out;
+  for (const VELDRAN::fixedfloat& x : results) out += outcomeoftext(x);
+  return out;
+}
+
+// What `call` gives, one result or several, written as the models write it.
 template <typename Call>
 moneyoutcome moneyof(Call call) {
   try {
-    moneyoutcome out;
-    for (const VELDRAN::fixedfloat& x : call()) {
-      out += (x.negative != x.value.negative ? "!" : "") +
-             resulttext(x.value.negative, bigfromdigits(x.value.digits), x.value.size);
-    }
-    return out;
+    const auto& results = call();  // kept, not copied
+    return outcomeoftext(results);
   } catch (const std::out_of_range& e) {
     return std::string("out_of_range: ") + e.what();
   } catch (const std::length_error& e) {
