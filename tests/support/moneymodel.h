@@ -199,20 +199,14 @@ inline moneyoutcome outcomeoftext(const std::vector<VELDRAN::fixedfloat>& result
   return out;
 }
 
-// What `call` gives, one result or several, written as the models write it.
+// What `call` gives, one result or several, written as the models write
+// it; a refusal as its class and message.
 template <typename Call>
 moneyoutcome moneyof(Call call) {
   try {
-    const auto& results = call();  // kept, not copied
-    return outcomeoftext(results);
-  } catch (const std::out_of_range& e) {
-    return std::string("out_of_range: ") + e.what();
-  } catch (const std::length_error& e) {
-    return std::string("length_error: ") + e.what();
+    return outcomeof([&] { return outcomeoftext(call()); });  // results kept, not copied
   } catch (const std::invalid_argument& e) {
     return std::string("invalid_argument: ") + e.what();
-  } catch (const std::overflow_error& e) {
-    return std::string("overflow_error: ") + e.what();
   }
 }
 
