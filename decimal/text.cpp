@@ -1,10 +1,9 @@
-// Exact decimal text in, and the stream operators that carry text both ways.
+// Exact decimal text in, and the stream operators that read it.
 //
 // Text assignment works on the digit vector in place: it makes no number
 // object, so it writes no log line. Every check comes before the first
 // change, so a refused text leaves the number as it was.
 #include <istream>
-#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -95,20 +94,6 @@ fixedfloat& fixedfloat::operator=(std::string_view text) {
 }
 
 // --- Streams -----------------------------------------------------------------
-
-std::ostream& operator<<(std::ostream& out, const fixedint& x) { return out << x.asstring(); }
-
-// As a double is written: std::fixed takes the precision as the number of
-// fraction digits (6 when it is negative), any other floatfield the
-// shortest exact text. Either way the text is padded as a string.
-std::ostream& operator<<(std::ostream& out, const fixedfloat& x) {
-  if ((out.flags() & std::ios_base::floatfield) == std::ios_base::fixed) {
-    const std::streamsize precision = out.precision();
-    const auto places = static_cast<unsigned long long>(precision < 0 ? 6 : precision);
-    return out << x.asstring(places);
-  }
-  return out << x.asstring();
-}
 
 std::istream& operator>>(std::istream& in, fixedint& x) { return readtext(in, x); }
 

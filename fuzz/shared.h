@@ -294,6 +294,8 @@ void floatcompound(reader& in, state& s);
 void textgrammar(reader& in, state& s);
 
 // Family 3: money helpers: allocate, cash rounding, formatting.
+// money.cpp
+void money(reader& in, state& s);
 
 // Family 4: mathematics: pow, sqrt, exp, ln.
 

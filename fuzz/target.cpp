@@ -62,7 +62,7 @@ const operation kFamilies[kFamilySlots] = {
     textgrammar,
 
     // 3: money helpers: allocate, cash rounding, formatting.
-    nullptr,
+    money,
 
     // 4: mathematics: pow, sqrt, exp, ln.
     nullptr,
