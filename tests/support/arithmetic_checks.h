@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "decimal/fixedfloat"
+#include "decimal/fixedint"
 #include "support/log_capture.h"
 
 namespace veldran_test {
@@ -36,41 +38,51 @@ inline Effect effectof(const std::function<void()>& call) {
 }
 
 // A compound assignment and what it stands for: the operator, then the
-// assignment.
+// assignment, the target keeping its flags.
 template <typename Number>
 struct Assignment {
   const char* symbol;
   std::function<void(Number&, const Number&)> compound, plain;
 };
 
-template <typename Number>
-Assignment<Number> addassign() {
-  return {"+=", [](Number& x, const Number& y) { x += y; },
-          [](Number& x, const Number& y) { x = x + y; }};
+// x = result, x keeping the flags a result never inherits.
+inline void assignkeepingflags(VELDRAN::fixedint& x, const VELDRAN::fixedint& result) {
+  VELDRAN::fixedint kept = result;
+  kept.hassign = x.hassign;
+  kept.overflowthrows = x.overflowthrows;
+  x = kept;
+}
+
+inline void assignkeepingflags(VELDRAN::fixedfloat& x, const VELDRAN::fixedfloat& result) {
+  VELDRAN::fixedfloat kept = result;
+  kept.hassign = x.hassign;
+  kept.value.hassign = x.value.hassign;
+  kept.value.overflowthrows = x.value.overflowthrows;
+  x = kept;
 }
 
 template <typename Number>
 Assignment<Number> subtractassign() {
   return {"-=", [](Number& x, const Number& y) { x -= y; },
-          [](Number& x, const Number& y) { x = x - y; }};
+          [](Number& x, const Number& y) { assignkeepingflags(x, x - y); }};
 }
 
 template <typename Number>
 Assignment<Number> multiplyassign() {
   return {"*=", [](Number& x, const Number& y) { x *= y; },
-          [](Number& x, const Number& y) { x = x * y; }};
+          [](Number& x, const Number& y) { assignkeepingflags(x, x * y); }};
 }
 
 template <typename Number>
 Assignment<Number> divideassign() {
   return {"/=", [](Number& x, const Number& y) { x /= y; },
-          [](Number& x, const Number& y) { x = x / y; }};
+          [](Number& x, const Number& y) { assignkeepingflags(x, x / y); }};
 }
 
 template <typename Number>
 Assignment<Number> restassign() {
   return {"%=", [](Number& x, const Number& y) { x %= y; },
-          [](Number& x, const Number& y) { x = x % y; }};
+          [](Number& x, const Number& y) { assignkeepingflags(x, x % y); }};
 }
 
 // The compound assignment does what the operator and the assignment do on a
