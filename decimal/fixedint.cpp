@@ -66,7 +66,10 @@ fixedint& fixedint::operator=(const fixedint& other) {
   return *this;
 }
 
-fixedint& fixedint::operator=(long long value) { return assign(integer(value)); }
+fixedint& fixedint::operator=(long long value) {
+  assign(integer(value));
+  return *this;
+}
 
 fixedint fixedint::getcopy() const {
   fixedint copy(size);

@@ -85,13 +85,12 @@ fixedint::fixedint(unsigned long long size, integer value)
 
 // The digits are made first, so a refusal or a failed allocation leaves
 // the record as it was.
-fixedint& fixedint::assign(integer value) {
+void fixedint::assign(integer value) {
   std::vector<std::int8_t> made = internal::integerdigits(value.magnitude, size, 0);
   digits.swap(made);
   if (hassign) {
     negative = value.negative;
   }
-  return *this;
 }
 
 long long fixedint::tolonglong() const {
@@ -110,13 +109,12 @@ fixedfloat::fixedfloat(unsigned long long length, integer value)
   assign(value);
 }
 
-fixedfloat& fixedfloat::assign(integer v) {
+void fixedfloat::assign(integer v) {
   std::vector<std::int8_t> made = internal::integerdigits(v.magnitude, length, length / 2);
   value.digits.swap(made);
   value.size = length;
   value.negative = v.negative;
   updsign();
-  return *this;
 }
 
 long long fixedfloat::tolonglong(rounding mode) const {

@@ -63,21 +63,19 @@ std::pair<std::vector<std::int8_t>, bool> rescaled(const fixedfloat& other,
 }  // namespace
 
 fixedint::fixedint(unsigned long long size, const fixedint& other)
-    : negative(false), size(0), hassign(true), overflowthrows(false) {
+    : negative(other.negative), size(0), hassign(true), overflowthrows(false) {
   std::vector<std::int8_t> spare;
   const std::int8_t* source = internal::atrest(other.digits, spare);
   std::vector<std::int8_t> made = moved(source, other.digits.size(), 0, 0, size);
   construct(size);
   digits.swap(made);
-  negative = other.negative;
 }
 
 fixedfloat::fixedfloat(unsigned long long length, const fixedfloat& other, rounding mode)
     : fixedfloat(length, rescaled(other, length, mode)) {}
 
 // The steps of fixedfloat(length), then the value made for it.
-fixedfloat::fixedfloat(unsigned long long length,
-                       std::pair<std::vector<std::int8_t>, bool>&& made)
+fixedfloat::fixedfloat(unsigned long long length, std::pair<std::vector<std::int8_t>, bool>&& made)
     : value(0), length(0), hassign(false), negative(false) {
   internal::logorthrow(internal::newfixedfloatline);
   init(length);

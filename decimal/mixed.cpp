@@ -26,14 +26,12 @@ class operands {
  public:
   operands(const std::vector<std::int8_t>& number, bool numbernegative, integer i,
            std::size_t places, std::size_t units, bool integerleft)
-      : integer_(internal::integerdigits(i.magnitude, places, units)), places_(places) {
-    const std::int8_t* numberdigits = internal::atrest(number, spare_);
-    a_ = integerleft ? integer_.data() : numberdigits;
-    b_ = integerleft ? numberdigits : integer_.data();
-    anegative_ = integerleft ? i.negative : numbernegative;
-    bnegative_ = integerleft ? numbernegative : i.negative;
-  }
-
+      : integer_(internal::integerdigits(i.magnitude, places, units)),
+        number_(internal::atrest(number, spare_)),
+        places_(places),
+        integerleft_(integerleft),
+        numbernegative_(numbernegative),
+        integernegative_(i.negative) {}
   // Holds pointers into its own digits.
   operands(const operands&) = delete;
   operands& operator=(const operands&) = delete;
@@ -41,10 +39,10 @@ class operands {
   operands& operator=(operands&&) = delete;
   ~operands() = default;
 
-  const std::int8_t* a() const { return a_; }
-  const std::int8_t* b() const { return b_; }
-  bool anegative() const { return anegative_; }
-  bool bnegative() const { return bnegative_; }
+  const std::int8_t* a() const { return integerleft_ ? integer_.data() : number_; }
+  const std::int8_t* b() const { return integerleft_ ? number_ : integer_.data(); }
+  bool anegative() const { return integerleft_ ? integernegative_ : numbernegative_; }
+  bool bnegative() const { return integerleft_ ? numbernegative_ : integernegative_; }
   std::size_t places() const { return places_; }
   std::int8_t* out() { return integer_.data(); }
   // The result's digits; the operands are spent.
@@ -53,11 +51,11 @@ class operands {
  private:
   std::vector<std::int8_t> spare_;
   std::vector<std::int8_t> integer_;
-  const std::int8_t* a_ = nullptr;
-  const std::int8_t* b_ = nullptr;
-  bool anegative_ = false;
-  bool bnegative_ = false;
+  const std::int8_t* number_;
   std::size_t places_;
+  bool integerleft_;
+  bool numbernegative_;
+  bool integernegative_;
 };
 
 // A result worked out in full: its digits and sign.

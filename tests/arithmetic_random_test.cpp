@@ -25,22 +25,22 @@ using VELDRAN::rounding;
 
 namespace {
 
-using veldran_test::build;
-using veldran_test::expected;
-using veldran_test::expectedfloat;
-using veldran_test::expectresult;
-using veldran_test::refusal;
-using veldran_test::show;
 using veldran_test::bigfloatmodel;
 using veldran_test::bigintmodel;
 using veldran_test::bignum;
 using veldran_test::bigresult;
+using veldran_test::build;
 using veldran_test::divisionpart;
+using veldran_test::expected;
+using veldran_test::expectedfloat;
+using veldran_test::expectresult;
 using veldran_test::kEveryRounding;
 using veldran_test::LogCapture;
 using veldran_test::mulmodel;
 using veldran_test::outcome;
 using veldran_test::outcomeof;
+using veldran_test::refusal;
+using veldran_test::show;
 
 // The nearest double to the exact value, ties to even, as strtod reads it;
 // beyond the doubles, infinity or zero.

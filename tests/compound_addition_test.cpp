@@ -44,7 +44,9 @@ void expectsum(Number& target, const Number& other, const std::string& want, boo
     target += other;
     return show(target);
   });
-  if (!made) EXPECT_EQ(show(target), before);
+  if (!made) {
+    EXPECT_EQ(show(target), before);
+  }
   EXPECT_EQ(show(other), right);
 }
 
@@ -111,11 +113,16 @@ TEST(CompoundAddition, OperandsOfOtherSizesAreRefusedWithoutALine) {
 TEST(CompoundAssignment, TargetKeepsItsOwnFlags) {
   using intassign = void (*)(fixedint&, const fixedint&);
   const intassign intassignments[] = {
-      [](fixedint& x, const fixedint& y) { x += y; }, [](fixedint& x, const fixedint& y) { x -= y; },
-      [](fixedint& x, const fixedint& y) { x *= y; }, [](fixedint& x, const fixedint& y) { x /= y; },
-      [](fixedint& x, const fixedint& y) { x %= y; }, [](fixedint& x, const fixedint&) { x += 3; },
-      [](fixedint& x, const fixedint&) { x -= 3; },   [](fixedint& x, const fixedint&) { x *= 3; },
-      [](fixedint& x, const fixedint&) { x /= 3; },   [](fixedint& x, const fixedint&) { x %= 3; },
+      [](fixedint& x, const fixedint& y) { x += y; },
+      [](fixedint& x, const fixedint& y) { x -= y; },
+      [](fixedint& x, const fixedint& y) { x *= y; },
+      [](fixedint& x, const fixedint& y) { x /= y; },
+      [](fixedint& x, const fixedint& y) { x %= y; },
+      [](fixedint& x, const fixedint&) { x += 3; },
+      [](fixedint& x, const fixedint&) { x -= 3; },
+      [](fixedint& x, const fixedint&) { x *= 3; },
+      [](fixedint& x, const fixedint&) { x /= 3; },
+      [](fixedint& x, const fixedint&) { x %= 3; },
   };
   for (const intassign assign : intassignments) {
     fixedint x(6, 120);

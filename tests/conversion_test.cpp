@@ -118,8 +118,8 @@ TEST(DoubleIn, TakesTheShortestTextRoundedByMode) {
         SCOPED_TRACE(std::to_string(x) + " at " + std::to_string(length) + " " +
                      veldran_test::roundingname(mode));
         const bigresult r = veldran_test::doublemodel(x, length, mode);
-        expectmade(veldran_test::expectedfloat(r, length), r.result == outcome::value, length,
-                   true, [&] { return show(fixedfloat(length, x, mode)); });
+        expectmade(veldran_test::expectedfloat(r, length), r.result == outcome::value, length, true,
+                   [&] { return show(fixedfloat(length, x, mode)); });
         if (HasFailure()) return;
       }
     }
@@ -136,9 +136,9 @@ TEST(DoubleIn, NineteenNinetyNineIsExactAtLength16) {
 
 TEST(DoubleIn, RefusalsComeBeforeAnyLine) {
   const LogCapture capture;
-  for (const double x : {std::numeric_limits<double>::quiet_NaN(),
-                         std::numeric_limits<double>::infinity(),
-                         -std::numeric_limits<double>::infinity()}) {
+  for (const double x :
+       {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+        -std::numeric_limits<double>::infinity()}) {
     veldran_test::expectthrow<std::domain_error>([x] { fixedfloat(8, x); }, "Float is not finite!");
   }
   // An unknown mode is refused before the value is looked at.

@@ -813,8 +813,8 @@ fixedfloat quotient(fixedfloat& a, const fixedfloat& b) { return a / b; }
 const floatcompound kFloatCompounds[] = {
     {"length 8: 12.3456 += 7.891", [] { return number(123456); }, [] { return number(78910); },
      addto, sum},
-    {"length 8: -9999.9990 += -0.0009", [] { return number(-99999990); },
-     [] { return number(-9); }, addto, sum},
+    {"length 8: -9999.9990 += -0.0009", [] { return number(-99999990); }, [] { return number(-9); },
+     addto, sum},
     {"length 8: -12.3456 -= 7.891", [] { return number(-123456); }, [] { return number(78910); },
      subtractfrom, difference},
     {"length 8: 12.3456 *= -7.891", [] { return number(123456); }, [] { return number(-78910); },

@@ -329,9 +329,8 @@ TEST(FixedfloatCompoundAssignment, EachIsTheOperatorAndAssignmentWithTheirLines)
   const auto multiply = veldran_test::multiplyassign<fixedfloat>();
   const auto quotient = veldran_test::divideassign<fixedfloat>();
   const Case cases[] = {
-      {"1.5", "2.25", subtract},      {"9999.9999", "-1.0", subtract},
-      {"12.3456", "7.891", multiply}, {"5000.0", "2.0", multiply},
-      {"12.3456", "7.891", quotient}, {"1.0", "-0.0", quotient},
+      {"1.5", "2.25", subtract},   {"9999.9999", "-1.0", subtract}, {"12.3456", "7.891", multiply},
+      {"5000.0", "2.0", multiply}, {"12.3456", "7.891", quotient},  {"1.0", "-0.0", quotient},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.a) + " " + c.assignment.symbol + " " + c.b);

@@ -309,9 +309,9 @@ TEST(FixedintCompoundAssignment, EachIsTheOperatorAndAssignmentWithTheirLines) {
   const auto quotient = veldran_test::divideassign<fixedint>();
   const auto rest = veldran_test::restassign<fixedint>();
   const Case cases[] = {
-      {"5", "7", subtract},    {"999", "-1", subtract},
-      {"12", "-34", multiply}, {"99", "99", multiply}, {"-7", "2", quotient},
-      {"7", "0", quotient},    {"-7", "2", rest},      {"7", "-0", rest},
+      {"5", "7", subtract},   {"999", "-1", subtract}, {"12", "-34", multiply},
+      {"99", "99", multiply}, {"-7", "2", quotient},   {"7", "0", quotient},
+      {"-7", "2", rest},      {"7", "-0", rest},
   };
   for (const Case& c : cases) {
     for (const bool hassign : {true, false}) {

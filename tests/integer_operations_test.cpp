@@ -41,9 +41,9 @@ TYPED_TEST_SUITE(IntegerOperations, IntegerTypes);
 // The limits of I and the values next to zero.
 template <typename I>
 std::vector<I> limitsof() {
-  std::vector<I> values = {std::numeric_limits<I>::min(), std::numeric_limits<I>::max(), I{0},
-                           I{1}, I{7}};
-  if (std::is_signed_v<I>) values.push_back(I{-7});
+  std::vector<I> values = {std::numeric_limits<I>::min(), std::numeric_limits<I>::max(), I{0}, I{1},
+                           I{7}};
+  if constexpr (std::is_signed_v<I>) values.push_back(static_cast<I>(-7));
   return values;
 }
 
@@ -77,8 +77,12 @@ std::vector<bigfloatmodel> floatrecords() {
   return {{40, intof("0", 40)},
           {40, intof("-0", 40)},
           {40, intof("-250000000000000000000", 40)},
-          {40, intof("99999999999999999999" "99999999999999999999", 40)},
-          {40, intof("-99999999999999999999" "99999999999999999999", 40)},
+          {40, intof("99999999999999999999"
+                     "99999999999999999999",
+                     40)},
+          {40, intof("-99999999999999999999"
+                     "99999999999999999999",
+                     40)},
           {8, intof("-99990001", 8)},
           {8, intof("0", 8)}};
 }
@@ -95,7 +99,9 @@ TYPED_TEST(IntegerOperations, ConstructorsAndAssignmentsTakeEveryValue) {
       const std::string before = show(x);
       const std::string after = veldran_test::outcomeof([&] { return show(x = value); });
       EXPECT_EQ(after, veldran_test::expected(r));
-      if (r.result != outcome::value) EXPECT_EQ(show(x), before);
+      if (r.result != outcome::value) {
+        EXPECT_EQ(show(x), before);
+      }
     }
     for (const unsigned long long length : {40ULL, 8ULL}) {
       SCOPED_TRACE(std::to_string(value) + " at length " + std::to_string(length));
@@ -105,7 +111,9 @@ TYPED_TEST(IntegerOperations, ConstructorsAndAssignmentsTakeEveryValue) {
       fixedfloat x(length, 5);
       const std::string before = show(x);
       EXPECT_EQ(veldran_test::outcomeof([&] { return show(x = value); }), want);
-      if (r.result != outcome::value) EXPECT_EQ(show(x), before);
+      if (r.result != outcome::value) {
+        EXPECT_EQ(show(x), before);
+      }
     }
   }
 }
@@ -159,8 +167,8 @@ template <typename Number, typename I>
 std::string comparisons(const Number& x, I i) {
   const LogCapture capture;
   std::string text;
-  for (const bool b : {x == i, x != i, x < i, x > i, x <= i, x >= i, i == x, i != x, i < x, i > x,
-                       i <= x, i >= x}) {
+  for (const bool b :
+       {x == i, x != i, x<i, x> i, x <= i, x >= i, i == x, i != x, i<x, i> x, i <= x, i >= x}) {
     text += b ? '1' : '0';
   }
   EXPECT_EQ(capture.messages(), std::vector<std::string>{});
@@ -194,18 +202,20 @@ TYPED_TEST(IntegerOperations, FixedintMixedOperationsAgreeWithTheModel) {
         kept.value.hassign = m.hassign;
         kept.value.overflowthrows = m.overflowthrows;
         fixedint target = x;
-        veldran_test::expectresult<fixedint>(
-            std::string(op.name) + " compound", veldran_test::expected(kept), made, m.size, [&] {
-              applycompound(op.op, target, value);
-              return show(target);
-            });
-        if (!made) EXPECT_EQ(show(target), show(m));
+        veldran_test::expectresult<fixedint>(std::string(op.name) + " compound",
+                                             veldran_test::expected(kept), made, m.size, [&] {
+                                               applycompound(op.op, target, value);
+                                               return show(target);
+                                             });
+        if (!made) {
+          EXPECT_EQ(show(target), show(m));
+        }
       }
       const bigresult y = veldran_test::integermodel(w, m.size, 0);
       const std::string got = veldran_test::outcomeof([&] { return comparisons(x, value); });
       EXPECT_EQ(got, y.result == outcome::value ? comparisonsmodel(m, y.value)
                                                 : veldran_test::refusal(y.result, 0));
-      if (HasFailure()) return;
+      if (this->HasFailure()) return;
     }
   }
 }
@@ -231,13 +241,15 @@ TYPED_TEST(IntegerOperations, FixedfloatMixedOperationsAgreeWithTheModel) {
                                                  applycompound(op.op, target, value);
                                                  return show(target);
                                                });
-        if (!made) EXPECT_EQ(show(target), show(m, true));
+        if (!made) {
+          EXPECT_EQ(show(target), show(m, true));
+        }
       }
       const bigresult y = veldran_test::integermodel(w, m.length, m.length / 2);
       const std::string got = veldran_test::outcomeof([&] { return comparisons(x, value); });
       EXPECT_EQ(got, y.result == outcome::value ? comparisonsmodel(m.value, y.value)
                                                 : veldran_test::refusal(y.result, 0));
-      if (HasFailure()) return;
+      if (this->HasFailure()) return;
     }
   }
 }
@@ -245,13 +257,12 @@ TYPED_TEST(IntegerOperations, FixedfloatMixedOperationsAgreeWithTheModel) {
 // --- Out ------------------------------------------------------------------------
 
 TEST(IntegerOut, FixedintGivesItsValueOrOverflows) {
-  for (const char* text : {"9223372036854775807", "9223372036854775808", "-9223372036854775808",
-                           "-9223372036854775809", "18446744073709551616", "-0", "0",
-                           "-99999999999999999999999"}) {
+  for (const char* text :
+       {"9223372036854775807", "9223372036854775808", "-9223372036854775808",
+        "-9223372036854775809", "18446744073709551616", "-0", "0", "-99999999999999999999999"}) {
     const bigintmodel m = intof(text, 24);
-    EXPECT_EQ(veldran_test::outcomeof([&] {
-                return std::to_string(veldran_test::build(m).tolonglong());
-              }),
+    EXPECT_EQ(veldran_test::outcomeof(
+                  [&] { return std::to_string(veldran_test::build(m).tolonglong()); }),
               veldran_test::tolonglongmodel(m, 0, VELDRAN::rounding::towardzero))
         << text;
   }
@@ -266,9 +277,9 @@ bigfloatmodel floatof(const std::string& text, unsigned long long length) {
 }
 
 TEST(IntegerOut, FixedfloatRoundsToAWholeNumberByMode) {
-  for (const char* text : {"2.5", "-2.5", "3.5000000001", "-4.999", "-0.0", "0.5", "-0.5",
-                           "9223372036854775807.5", "-9223372036854775808.5",
-                           "-9223372036854775808.4999"}) {
+  for (const char* text :
+       {"2.5", "-2.5", "3.5000000001", "-4.999", "-0.0", "0.5", "-0.5", "9223372036854775807.5",
+        "-9223372036854775808.5", "-9223372036854775808.4999"}) {
     const bigfloatmodel m = floatof(text, 44);
     const fixedfloat x = veldran_test::build(m, true);
     for (const VELDRAN::rounding mode : veldran_test::kEveryRounding) {
