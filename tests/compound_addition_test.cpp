@@ -103,9 +103,9 @@ TEST(CompoundAddition, OperandsOfOtherSizesAreRefusedWithoutALine) {
   const LogCapture capture;
   EXPECT_THROW(total += wider, std::length_error);
   EXPECT_THROW(amount += longer, std::length_error);
+  EXPECT_EQ(capture.messages(), std::vector<std::string>{});
   EXPECT_EQ(total.asstring(), "12");
   EXPECT_EQ(amount.asstring(), "12.0");
-  EXPECT_EQ(capture.messages(), std::vector<std::string>{});
 }
 
 // --- Flags ------------------------------------------------------------------------------

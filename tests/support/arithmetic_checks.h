@@ -45,20 +45,24 @@ struct Assignment {
   std::function<void(Number&, const Number&)> compound, plain;
 };
 
-// x = result, x keeping the flags a result never inherits.
+// x = result, x keeping the flags a result never inherits; no other copy,
+// whose deletion would be logged.
 inline void assignkeepingflags(VELDRAN::fixedint& x, const VELDRAN::fixedint& result) {
-  VELDRAN::fixedint kept = result;
-  kept.hassign = x.hassign;
-  kept.overflowthrows = x.overflowthrows;
-  x = kept;
+  const bool hassign = x.hassign;
+  const bool overflowthrows = x.overflowthrows;
+  x = result;
+  x.hassign = hassign;
+  x.overflowthrows = overflowthrows;
 }
 
 inline void assignkeepingflags(VELDRAN::fixedfloat& x, const VELDRAN::fixedfloat& result) {
-  VELDRAN::fixedfloat kept = result;
-  kept.hassign = x.hassign;
-  kept.value.hassign = x.value.hassign;
-  kept.value.overflowthrows = x.value.overflowthrows;
-  x = kept;
+  const bool hassign = x.hassign;
+  const bool valuehassign = x.value.hassign;
+  const bool overflowthrows = x.value.overflowthrows;
+  x = result;
+  x.hassign = hassign;
+  x.value.hassign = valuehassign;
+  x.value.overflowthrows = overflowthrows;
 }
 
 template <typename Number>

@@ -932,13 +932,13 @@ inline std::string tolonglongmodel(const bigintmodel& m, unsigned long long frac
   return (m.negative && !iszero(whole) ? "-" : "") + bigdecimal(whole);
 }
 
-// A double's value as a fixedfloat of `length` places: the shortest text
-// that reads back as it, as std::to_chars writes it in any form, rounded
-// by `mode`; an integer part that does not fit, before or after rounding,
-// is refused as too big an input.
+// A double's value as a fixedfloat of `length` places: the shortest digits
+// that read back as it, as std::to_chars writes them in scientific form,
+// rounded by `mode`; an integer part that does not fit, before or after
+// rounding, is refused as too big an input.
 inline bigresult doublemodel(double x, unsigned long long length, VELDRAN::rounding mode) {
   char text[64];
-  const char* end = std::to_chars(text, text + sizeof text, x).ptr;
+  const char* end = std::to_chars(text, text + sizeof text, x, std::chars_format::scientific).ptr;
   bignum digits;
   long long exponent = 0;
   bool afterpoint = false;
