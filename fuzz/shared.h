@@ -257,6 +257,7 @@ void floatcompound(reader& in, state& s);
 // --- Families behind the family opcode (kFamilies in target.cpp) ------------------
 
 // Family 1: integers in and out, lengths and doubles.
+void integers(reader& in, state& s);
 
 // Family 2: text grammar.
 

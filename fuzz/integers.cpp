@@ -1,0 +1,402 @@
+// Family 1: built-in integers in and out, mixed operations with them,
+// numbers in other sizes and lengths, and doubles in. Each must give the
+// big-integer model's outcome, log only its result's life (comparisons and
+// tolonglong nothing) and leave its operands as they were.
+#include <cmath>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "shared.h"
+
+namespace veldran_fuzz {
+
+namespace {
+
+using veldran_test::mixedop;
+using veldran_test::wholemodel;
+
+// The lines one count-constructed number writes in its life.
+template <class Number>
+std::vector<std::string> onelife(unsigned long long places) {
+  const long long before = logsize();
+  { const Number x(places); }
+  return messagessince(before);
+}
+
+// Runs `make`, which makes one number, against the model's result; a
+// refusal logs nothing, a result exactly one life. Gives the result's model.
+template <class Number, class Make, class Check>
+void expectresult(const bigresult& r, unsigned long long places, Make&& make, Check&& check) {
+  const std::vector<std::string> life = onelife<Number>(places);
+  const long long before = logsize();
+  expectoutcome(r.result, 0, [&] {
+    const Number result = make();
+    check(result);
+  });
+  const std::vector<std::string> lines = messagessince(before);
+  FUZZ_CHECK(r.result == outcome::value ? lines == life : lines.empty(),
+             "logged other lines than the result's life");
+}
+
+// An integer of a type the input picks: long long, or an unsigned long
+// long, an int or an unsigned short.
+struct picked {
+  int type = 0;
+  long long signedvalue = 0;
+  unsigned long long unsignedvalue = 0;
+};
+
+picked pickwhole(reader& in) {
+  picked p;
+  p.type = in.byte() % 4;
+  p.signedvalue = pickinteger(in);
+  p.unsignedvalue = p.type == 1 ? in.raw<unsigned long long>() : 0;
+  return p;
+}
+
+// Calls `f` with the picked integer in its own type.
+template <class F>
+auto withwhole(const picked& p, F&& f) {
+  switch (p.type) {
+    case 1:
+      return f(p.unsignedvalue);
+    case 2:
+      return f(static_cast<int>(p.signedvalue));
+    case 3:
+      return f(static_cast<unsigned short>(p.signedvalue));
+    default:
+      return f(p.signedvalue);
+  }
+}
+
+wholemodel modelof(const picked& p) {
+  return withwhole(p, [](auto v) { return veldran_test::wholeof(v); });
+}
+
+std::string textof(const picked& p) {
+  return withwhole(p, [](auto v) { return std::to_string(v); });
+}
+
+floatmodel floatof(const bigresult& r, unsigned long long length) { return floatresult(r, length); }
+
+// Keeps a result in an int slot when the model can follow it.
+void keepint(state& s, std::size_t a, const fixedint& result, const intmodel& m) {
+  if (m.size > kMaxPlaces) return;
+  s.ints[a] = result;
+  s.intmodels[a] = m;
+  s.touchedint = a;
+}
+
+void keepfloat(state& s, std::size_t f, const fixedfloat& result, const floatmodel& m) {
+  if (m.length > kMaxPlaces) return;
+  s.floats[f] = result;
+  s.floatmodels[f] = m;
+  s.touchedfloat = f;
+}
+
+// fixedint(size, i) or x = i; fixedfloat(length, i) or f = i.
+void integerin(reader& in, state& s) {
+  const std::uint8_t b = in.byte();
+  const picked p = pickwhole(in);
+  const wholemodel w = modelof(p);
+  current.argument = textof(p);
+  if ((b & 1) == 0) {
+    const std::size_t a = (b >> 1) % kIntSlots;
+    const unsigned long long size = (b & 8) != 0 ? picksize(in, s) : s.intmodels[a].size;
+    const bigresult r = veldran_test::integermodel(w, size, 0);
+    if ((b & 8) != 0) {
+      begin("fixedint from an integer");
+      expectresult<fixedint>(r, size, [&] {
+        return withwhole(p, [&](auto v) { return fixedint(size, v); });
+      }, [&](const fixedint& x) { verify(x, intresult(r), "result"); keepint(s, a, x, intresult(r)); });
+      return;
+    }
+    begin("assignment of an integer to");
+    withoperand(s.intmodels[a]);
+    s.touchedint = a;
+    intmodel after = s.intmodels[a];
+    if (r.result == outcome::value) {
+      after.magnitude = intresult(r).magnitude;
+      if (after.hassign) after.negative = w.negative;
+    }
+    expectoutcome(r.result, 0, [&] { withwhole(p, [&](auto v) { s.ints[a] = v; return 0; }); });
+    s.intmodels[a] = after;
+    return;
+  }
+  const std::size_t f = (b >> 1) % kFloatSlots;
+  const unsigned long long length = (b & 8) != 0 ? picklength(in, s) : s.floatmodels[f].length;
+  const bigresult r = veldran_test::integermodel(w, length, length / 2);
+  if ((b & 8) != 0) {
+    begin("fixedfloat from an integer");
+    // Refused, it logs as the text constructor does: not compared here.
+    if (r.result != outcome::value) {
+      expectoutcome(r.result, 0, [&] { withwhole(p, [&](auto v) { return fixedfloat(length, v); }); });
+      return;
+    }
+    const fixedfloat x = withwhole(p, [&](auto v) { return fixedfloat(length, v); });
+    verify(x, floatof(r, length), "result");
+    keepfloat(s, f, x, floatof(r, length));
+    return;
+  }
+  begin("assignment of an integer to a fixedfloat");
+  withoperand(s.floatmodels[f].value);
+  s.touchedfloat = f;
+  floatmodel after = s.floatmodels[f];
+  if (r.result == outcome::value) {
+    const floatmodel made = floatof(r, length);
+    after.value = made.value;
+    after.value.hassign = s.floatmodels[f].value.hassign;
+    after.value.overflowthrows = s.floatmodels[f].value.overflowthrows;
+    after.negative = made.negative;
+  }
+  expectoutcome(r.result, 0, [&] { withwhole(p, [&](auto v) { s.floats[f] = v; return 0; }); });
+  s.floatmodels[f] = after;
+}
+
+template <class Number, class I>
+Number applymixed(mixedop op, bool integerleft, const Number& x, I i) {
+  switch (op) {
+    case mixedop::add:
+      return integerleft ? i + x : x + i;
+    case mixedop::subtract:
+      return integerleft ? i - x : x - i;
+    case mixedop::multiply:
+      return integerleft ? i * x : x * i;
+    case mixedop::divide:
+      return integerleft ? i / x : x / i;
+    case mixedop::remainder:
+      break;
+  }
+  if constexpr (std::is_same_v<Number, fixedint>) {
+    return integerleft ? i % x : x % i;
+  } else {
+    return x;
+  }
+}
+
+template <class Number, class I>
+void applycompound(mixedop op, Number& x, I i) {
+  switch (op) {
+    case mixedop::add:
+      x += i;
+      break;
+    case mixedop::subtract:
+      x -= i;
+      break;
+    case mixedop::multiply:
+      x *= i;
+      break;
+    case mixedop::divide:
+      x /= i;
+      break;
+    case mixedop::remainder:
+      if constexpr (std::is_same_v<Number, fixedint>) x %= i;
+      break;
+  }
+}
+
+// x op i, i op x or x op= i, for either type.
+void mixed(reader& in, state& s) {
+  const std::uint8_t b = in.byte();
+  const picked p = pickwhole(in);
+  const wholemodel w = modelof(p);
+  const bool integerleft = (b & 2) != 0;
+  const bool compound = (b & 4) != 0 && !integerleft;
+  current.argument = textof(p);
+  if ((b & 1) == 0) {
+    const auto op = static_cast<mixedop>((b >> 3) % 5);
+    const std::size_t a = (b >> 6) % kIntSlots;
+    const intmodel m = s.intmodels[a];
+    begin(compound ? "fixedint op= integer" : "fixedint mixed with an integer");
+    withoperand(m);
+    current.argument += " op " + std::to_string(static_cast<int>(op));
+    const bigresult r = veldran_test::intmixedmodel(bigmodelof(m), w, integerleft, op);
+    if (compound) {
+      s.touchedint = a;
+      intmodel after = m;
+      if (r.result == outcome::value) {
+        after = intresult(r);
+        after.hassign = m.hassign;
+        after.overflowthrows = m.overflowthrows;
+      }
+      expectoutcome(r.result, 0, [&] { withwhole(p, [&](auto v) { applycompound(op, s.ints[a], v); return 0; }); });
+      s.intmodels[a] = after;
+      return;
+    }
+    expectresult<fixedint>(r, m.size, [&] {
+      return withwhole(p, [&](auto v) { return applymixed(op, integerleft, s.ints[a], v); });
+    }, [&](const fixedint& x) { verify(x, intresult(r), "result"); });
+    return;
+  }
+  const auto op = static_cast<mixedop>((b >> 3) % 4);
+  const std::size_t f = (b >> 6) % kFloatSlots;
+  const floatmodel m = s.floatmodels[f];
+  begin(compound ? "fixedfloat op= integer" : "fixedfloat mixed with an integer");
+  withoperand(m.value);
+  current.argument += " op " + std::to_string(static_cast<int>(op));
+  const bigresult r = veldran_test::floatmixedmodel(bigfloatof(m), w, integerleft, op);
+  if (compound) {
+    s.touchedfloat = f;
+    floatmodel after = m;
+    if (r.result == outcome::value) {
+      after = floatof(r, m.length);
+      after.hassign = m.hassign;
+      after.value.hassign = m.value.hassign;
+      after.value.overflowthrows = m.value.overflowthrows;
+    }
+    expectoutcome(r.result, 0, [&] { withwhole(p, [&](auto v) { applycompound(op, s.floats[f], v); return 0; }); });
+    s.floatmodels[f] = after;
+    return;
+  }
+  expectresult<fixedfloat>(r, m.length, [&] {
+    return withwhole(p, [&](auto v) { return applymixed(op, integerleft, s.floats[f], v); });
+  }, [&](const fixedfloat& x) { verify(x, floatof(r, m.length), "result"); });
+}
+
+// The six comparisons both ways, as text, logging nothing.
+template <class Number, class I>
+std::string comparisons(const Number& x, I i) {
+  std::string text;
+  for (const bool c : {x == i, x != i, x < i, x > i, x <= i, x >= i, i == x, i != x, i < x, i > x,
+                       i <= x, i >= x}) {
+    text += c ? '1' : '0';
+  }
+  return text;
+}
+
+std::string comparisonsmodel(const bigintmodel& x, const bigintmodel& y) {
+  const bool eq = veldran_test::bigequal(x, y);
+  const bool gt = veldran_test::biggreater(x, y);
+  const bool lt = !eq && !gt;
+  std::string text;
+  for (const bool c : {eq, !eq, lt, gt, !gt, !lt, eq, !eq, gt, lt, !lt, !gt}) text += c ? '1' : '0';
+  return text;
+}
+
+void compareinteger(reader& in, state& s) {
+  const std::uint8_t b = in.byte();
+  const picked p = pickwhole(in);
+  const wholemodel w = modelof(p);
+  begin("comparison with an integer");
+  current.argument = textof(p);
+  const bool isfloat = (b & 1) != 0;
+  const std::size_t slot = (b >> 1) % (isfloat ? kFloatSlots : kIntSlots);
+  const bigintmodel x =
+      isfloat ? bigmodelof(s.floatmodels[slot].value) : bigmodelof(s.intmodels[slot]);
+  withoperand(isfloat ? s.floatmodels[slot].value : s.intmodels[slot]);
+  const bigresult y = veldran_test::integermodel(w, x.size, isfloat ? x.size / 2 : 0);
+  const long long before = logsize();
+  expectoutcome(y.result, 0, [&] {
+    const std::string got = withwhole(p, [&](auto v) {
+      return isfloat ? comparisons(s.floats[slot], v) : comparisons(s.ints[slot], v);
+    });
+    FUZZ_CHECK(got == comparisonsmodel(x, y.value), "comparisons " + got);
+  });
+  FUZZ_CHECK(logsize() == before, "a comparison wrote to the log");
+}
+
+void integerout(reader& in, state& s) {
+  const std::uint8_t b = in.byte();
+  const rounding mode = pickrounding(b >> 2);
+  const bool isfloat = (b & 1) != 0;
+  begin(isfloat ? "fixedfloat tolonglong" : "fixedint tolonglong");
+  const std::size_t slot = (b >> 5) % (isfloat ? kFloatSlots : kIntSlots);
+  const intmodel& m = isfloat ? s.floatmodels[slot].value : s.intmodels[slot];
+  withoperand(m);
+  const unsigned long long fraction = isfloat ? s.floatmodels[slot].length / 2 : 0;
+  const std::string want = veldran_test::tolonglongmodel(bigmodelof(m), fraction,
+                                                         isfloat ? mode : rounding::towardzero);
+  const long long before = logsize();
+  std::string got;
+  try {
+    got = std::to_string(isfloat ? s.floats[slot].tolonglong(mode) : s.ints[slot].tolonglong());
+  } catch (const std::overflow_error& error) {
+    got = std::string("overflow_error: ") + error.what();
+  }
+  FUZZ_CHECK(got == want, "gave " + got + ", expected " + want);
+  FUZZ_CHECK(logsize() == before, "tolonglong wrote to the log");
+}
+
+// fixedint(size, x) or fixedfloat(length, f, mode), kept in the slot.
+void convertlength(reader& in, state& s) {
+  const std::uint8_t b = in.byte();
+  if ((b & 1) == 0) {
+    const std::size_t a = (b >> 1) % kIntSlots;
+    const unsigned long long size = picksize(in, s);
+    begin("fixedint in another size");
+    withoperand(s.intmodels[a]);
+    current.argument = std::to_string(size);
+    const bigintmodel x = bigmodelof(s.intmodels[a]);
+    const bigresult r = veldran_test::madeof(size, x.magnitude, x.negative);
+    expectresult<fixedint>(r, size, [&] { return fixedint(size, s.ints[a]); },
+                           [&](const fixedint& made) {
+                             verify(made, intresult(r), "result");
+                             keepint(s, a, made, intresult(r));
+                           });
+    return;
+  }
+  const std::size_t f = (b >> 1) % kFloatSlots;
+  const unsigned long long length = picklength(in, s);
+  const rounding mode = pickrounding(b >> 3);
+  begin("fixedfloat in another length");
+  withoperand(s.floatmodels[f].value);
+  current.argument = std::to_string(length) + ", " + veldran_test::roundingname(mode);
+  const bigresult r = veldran_test::floatresizemodel(bigfloatof(s.floatmodels[f]), length, mode);
+  expectresult<fixedfloat>(r, length, [&] { return fixedfloat(length, s.floats[f], mode); },
+                           [&](const fixedfloat& made) {
+                             verify(made, floatof(r, length), "result");
+                             keepfloat(s, f, made, floatof(r, length));
+                           });
+}
+
+// fixedfloat(length, x, mode) for a double from the input's bits.
+void doublein(reader& in, state& s) {
+  const std::uint8_t b = in.byte();
+  const std::size_t f = b % kFloatSlots;
+  const rounding mode = pickrounding(b >> 2);
+  const unsigned long long length = picklength(in, s);
+  const double x = in.raw<double>();
+  begin("fixedfloat from a double");
+  current.argument = std::to_string(x) + " at " + std::to_string(length) + ", " +
+                     veldran_test::roundingname(mode);
+  if (!std::isfinite(x)) {
+    expectthrow<std::domain_error>([&] { fixedfloat(length, x, mode); }, "Float is not finite!");
+    return;
+  }
+  const bigresult r = veldran_test::doublemodel(x, length, mode);
+  expectresult<fixedfloat>(r, length, [&] { return fixedfloat(length, x, mode); },
+                           [&](const fixedfloat& made) {
+                             verify(made, floatof(r, length), "result");
+                             keepfloat(s, f, made, floatof(r, length));
+                           });
+}
+
+}  // namespace
+
+void integers(reader& in, state& s) {
+  switch (in.byte() % 6) {
+    case 0:
+      integerin(in, s);
+      break;
+    case 1:
+      mixed(in, s);
+      break;
+    case 2:
+      compareinteger(in, s);
+      break;
+    case 3:
+      integerout(in, s);
+      break;
+    case 4:
+      convertlength(in, s);
+      break;
+    default:
+      doublein(in, s);
+      break;
+  }
+}
+
+}  // namespace veldran_fuzz
