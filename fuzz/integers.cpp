@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "shared.h"
+#include "support/mixed.h"
 
 namespace veldran_fuzz {
 
@@ -172,48 +173,6 @@ void integerin(reader& in, state& s) {
   s.floatmodels[f] = after;
 }
 
-template <class Number, class I>
-Number applymixed(mixedop op, bool integerleft, const Number& x, I i) {
-  switch (op) {
-    case mixedop::add:
-      return integerleft ? i + x : x + i;
-    case mixedop::subtract:
-      return integerleft ? i - x : x - i;
-    case mixedop::multiply:
-      return integerleft ? i * x : x * i;
-    case mixedop::divide:
-      return integerleft ? i / x : x / i;
-    case mixedop::remainder:
-      break;
-  }
-  if constexpr (std::is_same_v<Number, fixedint>) {
-    return integerleft ? i % x : x % i;
-  } else {
-    return x;
-  }
-}
-
-template <class Number, class I>
-void applycompound(mixedop op, Number& x, I i) {
-  switch (op) {
-    case mixedop::add:
-      x += i;
-      break;
-    case mixedop::subtract:
-      x -= i;
-      break;
-    case mixedop::multiply:
-      x *= i;
-      break;
-    case mixedop::divide:
-      x /= i;
-      break;
-    case mixedop::remainder:
-      if constexpr (std::is_same_v<Number, fixedint>) x %= i;
-      break;
-  }
-}
-
 // x op i, i op x or x op= i, for either type.
 void mixed(reader& in, state& s) {
   const std::uint8_t b = in.byte();
@@ -240,7 +199,7 @@ void mixed(reader& in, state& s) {
       }
       expectoutcome(r.result, 0, [&] {
         withwhole(p, [&](auto v) {
-          applycompound(op, s.ints[a], v);
+          veldran_test::applycompound(op, s.ints[a], v);
           return 0;
         });
       });
@@ -250,7 +209,8 @@ void mixed(reader& in, state& s) {
     expectresult<fixedint>(
         r, m.size,
         [&] {
-          return withwhole(p, [&](auto v) { return applymixed(op, integerleft, s.ints[a], v); });
+          return withwhole(
+              p, [&](auto v) { return veldran_test::applymixed(op, integerleft, s.ints[a], v); });
         },
         [&](const fixedint& x) { verify(x, intresult(r), "result"); });
     return;
@@ -273,7 +233,7 @@ void mixed(reader& in, state& s) {
     }
     expectoutcome(r.result, 0, [&] {
       withwhole(p, [&](auto v) {
-        applycompound(op, s.floats[f], v);
+        veldran_test::applycompound(op, s.floats[f], v);
         return 0;
       });
     });
@@ -283,29 +243,10 @@ void mixed(reader& in, state& s) {
   expectresult<fixedfloat>(
       r, m.length,
       [&] {
-        return withwhole(p, [&](auto v) { return applymixed(op, integerleft, s.floats[f], v); });
+        return withwhole(
+            p, [&](auto v) { return veldran_test::applymixed(op, integerleft, s.floats[f], v); });
       },
       [&](const fixedfloat& x) { verify(x, floatof(r, m.length), "result"); });
-}
-
-// The six comparisons both ways, as text, logging nothing.
-template <class Number, class I>
-std::string comparisons(const Number& x, I i) {
-  std::string text;
-  for (const bool c :
-       {x == i, x != i, x<i, x> i, x <= i, x >= i, i == x, i != x, i<x, i> x, i <= x, i >= x}) {
-    text += c ? '1' : '0';
-  }
-  return text;
-}
-
-std::string comparisonsmodel(const bigintmodel& x, const bigintmodel& y) {
-  const bool eq = veldran_test::bigequal(x, y);
-  const bool gt = veldran_test::biggreater(x, y);
-  const bool lt = !eq && !gt;
-  std::string text;
-  for (const bool c : {eq, !eq, lt, gt, !gt, !lt, eq, !eq, gt, lt, !lt, !gt}) text += c ? '1' : '0';
-  return text;
 }
 
 void compareinteger(reader& in, state& s) {
@@ -323,9 +264,10 @@ void compareinteger(reader& in, state& s) {
   const long long before = logsize();
   expectoutcome(y.result, 0, [&] {
     const std::string got = withwhole(p, [&](auto v) {
-      return isfloat ? comparisons(s.floats[slot], v) : comparisons(s.ints[slot], v);
+      return isfloat ? veldran_test::comparisons(s.floats[slot], v)
+                     : veldran_test::comparisons(s.ints[slot], v);
     });
-    FUZZ_CHECK(got == comparisonsmodel(x, y.value), "comparisons " + got);
+    FUZZ_CHECK(got == veldran_test::comparisonsmodel(x, y.value), "comparisons " + got);
   });
   FUZZ_CHECK(logsize() == before, "a comparison wrote to the log");
 }

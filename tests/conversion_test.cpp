@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "decimal/fixedfloat"
-#include "decimal/fixedint"
 #include "support/exceptions.h"
 #include "support/log_capture.h"
 #include "support/model.h"
@@ -19,7 +18,6 @@
 namespace {
 
 using VELDRAN::fixedfloat;
-using VELDRAN::fixedint;
 using VELDRAN::rounding;
 using veldran_test::bigfloatmodel;
 using veldran_test::bigintmodel;
@@ -37,38 +35,14 @@ bigintmodel magnitudeof(const std::string& digits, unsigned long long size, bool
   return m;
 }
 
-// The refusals of a result that logs nothing; the others carry the count
-// constructor's life.
-void expectmade(const std::string& want, bool made, unsigned long long places, bool isfloat,
+// A result logs the count constructor's life, a refusal nothing.
+void expectmade(const std::string& want, bool made, unsigned long long places,
                 const std::function<std::string()>& call) {
-  if (isfloat) {
-    veldran_test::expectresult<fixedfloat>("", want, made, places, call);
-  } else {
-    veldran_test::expectresult<fixedint>("", want, made, places, call);
-  }
+  veldran_test::expectresult<fixedfloat>("", want, made, places, call);
   if (!made) {
     const LogCapture capture;
     veldran_test::outcomeof(call);
     EXPECT_EQ(capture.messages(), std::vector<std::string>{});
-  }
-}
-
-TEST(LengthConversion, FixedintKeepsValueAndSignInAnySizeThatHoldsIt) {
-  for (const char* digits : {"0", "7", "1234", "99999999"}) {
-    for (const bool negative : {false, true}) {
-      bigintmodel m = magnitudeof(digits, 8, negative);
-      m.hassign = false;
-      m.overflowthrows = true;
-      const fixedint x = veldran_test::build(m);
-      for (const unsigned long long size : {0ULL, 1ULL, 4ULL, 7ULL, 8ULL, 30ULL}) {
-        SCOPED_TRACE(show(m) + " to " + std::to_string(size));
-        // Flags as fixedint(size) gives them.
-        const bigresult r = veldran_test::madeof(size, m.magnitude, negative);
-        expectmade(veldran_test::expected(r), r.result == outcome::value, size, false,
-                   [&] { return show(fixedint(size, x)); });
-        EXPECT_EQ(show(x), show(m));
-      }
-    }
   }
 }
 
@@ -84,7 +58,7 @@ TEST(LengthConversion, FixedfloatRoundsDroppedFractionDigitsByMode) {
                        veldran_test::roundingname(mode));
           const bigresult r = veldran_test::floatresizemodel(m, length, mode);
           expectmade(veldran_test::expectedfloat(r, length), r.result == outcome::value, length,
-                     true, [&] { return show(fixedfloat(length, x, mode)); });
+                     [&] { return show(fixedfloat(length, x, mode)); });
           EXPECT_EQ(show(x), show(m, false));
           if (HasFailure()) return;
         }
@@ -118,7 +92,7 @@ TEST(DoubleIn, TakesTheShortestTextRoundedByMode) {
         SCOPED_TRACE(std::to_string(x) + " at " + std::to_string(length) + " " +
                      veldran_test::roundingname(mode));
         const bigresult r = veldran_test::doublemodel(x, length, mode);
-        expectmade(veldran_test::expectedfloat(r, length), r.result == outcome::value, length, true,
+        expectmade(veldran_test::expectedfloat(r, length), r.result == outcome::value, length,
                    [&] { return show(fixedfloat(length, x, mode)); });
         if (HasFailure()) return;
       }

@@ -15,6 +15,7 @@
 #include "decimal/fixedfloat"
 #include "decimal/fixedint"
 #include "support/log_capture.h"
+#include "support/mixed.h"
 #include "support/model.h"
 #include "support/records.h"
 
@@ -132,56 +133,12 @@ const mixed kMixed[] = {
     {"x % i", mixedop::remainder, false}, {"i % x", mixedop::remainder, true},
 };
 
+// The comparisons, which must log nothing.
 template <typename Number, typename I>
-Number apply(const mixed& m, const Number& x, I i) {
-  switch (m.op) {
-    case mixedop::add:
-      return m.integerleft ? i + x : x + i;
-    case mixedop::subtract:
-      return m.integerleft ? i - x : x - i;
-    case mixedop::multiply:
-      return m.integerleft ? i * x : x * i;
-    case mixedop::divide:
-      return m.integerleft ? i / x : x / i;
-    case mixedop::remainder:
-      if constexpr (std::is_same_v<Number, fixedint>) return m.integerleft ? i % x : x % i;
-      break;
-  }
-  throw std::logic_error("no such operation");
-}
-
-// The compound form of x op i, the target keeping its flags.
-template <typename Number, typename I>
-void applycompound(mixedop op, Number& x, I i) {
-  if (op == mixedop::add) x += i;
-  if (op == mixedop::subtract) x -= i;
-  if (op == mixedop::multiply) x *= i;
-  if (op == mixedop::divide) x /= i;
-  if constexpr (std::is_same_v<Number, fixedint>) {
-    if (op == mixedop::remainder) x %= i;
-  }
-}
-
-// The six comparisons of x with i, then of i with x, as text; none logs.
-template <typename Number, typename I>
-std::string comparisons(const Number& x, I i) {
+std::string nolines(const Number& x, I i) {
   const LogCapture capture;
-  std::string text;
-  for (const bool b :
-       {x == i, x != i, x<i, x> i, x <= i, x >= i, i == x, i != x, i<x, i> x, i <= x, i >= x}) {
-    text += b ? '1' : '0';
-  }
+  const std::string text = veldran_test::comparisons(x, i);
   EXPECT_EQ(capture.messages(), std::vector<std::string>{});
-  return text;
-}
-
-// What the comparisons give by the model: x against the integer as a record.
-std::string comparisonsmodel(const bigintmodel& x, const bigintmodel& y) {
-  const bool eq = veldran_test::bigequal(x, y);
-  const bool gt = veldran_test::biggreater(x, y);
-  const bool lt = !eq && !gt;
-  std::string text;
-  for (const bool b : {eq, !eq, lt, gt, !gt, !lt, eq, !eq, gt, lt, !lt, !gt}) text += b ? '1' : '0';
   return text;
 }
 
@@ -194,8 +151,9 @@ TYPED_TEST(IntegerOperations, FixedintMixedOperationsAgreeWithTheModel) {
       for (const mixed& op : kMixed) {
         const bigresult r = veldran_test::intmixedmodel(m, w, op.integerleft, op.op);
         const bool made = r.result == outcome::value;
-        veldran_test::expectresult<fixedint>(op.name, veldran_test::expected(r), made, m.size,
-                                             [&] { return show(apply(op, x, value)); });
+        veldran_test::expectresult<fixedint>(op.name, veldran_test::expected(r), made, m.size, [&] {
+          return show(veldran_test::applymixed(op.op, op.integerleft, x, value));
+        });
         EXPECT_EQ(show(x), show(m));
         if (op.integerleft) continue;
         bigresult kept = r;
@@ -204,7 +162,7 @@ TYPED_TEST(IntegerOperations, FixedintMixedOperationsAgreeWithTheModel) {
         fixedint target = x;
         veldran_test::expectresult<fixedint>(std::string(op.name) + " compound",
                                              veldran_test::expected(kept), made, m.size, [&] {
-                                               applycompound(op.op, target, value);
+                                               veldran_test::applycompound(op.op, target, value);
                                                return show(target);
                                              });
         if (!made) {
@@ -212,8 +170,8 @@ TYPED_TEST(IntegerOperations, FixedintMixedOperationsAgreeWithTheModel) {
         }
       }
       const bigresult y = veldran_test::integermodel(w, m.size, 0);
-      const std::string got = veldran_test::outcomeof([&] { return comparisons(x, value); });
-      EXPECT_EQ(got, y.result == outcome::value ? comparisonsmodel(m, y.value)
+      const std::string got = veldran_test::outcomeof([&] { return nolines(x, value); });
+      EXPECT_EQ(got, y.result == outcome::value ? veldran_test::comparisonsmodel(m, y.value)
                                                 : veldran_test::refusal(y.result, 0));
       if (this->HasFailure()) return;
     }
@@ -231,14 +189,15 @@ TYPED_TEST(IntegerOperations, FixedfloatMixedOperationsAgreeWithTheModel) {
         const bigresult r = veldran_test::floatmixedmodel(m, w, op.integerleft, op.op);
         const bool made = r.result == outcome::value;
         const std::string want = veldran_test::expectedfloat(r, m.length);
-        veldran_test::expectresult<fixedfloat>(op.name, want, made, m.length,
-                                               [&] { return show(apply(op, x, value)); });
+        veldran_test::expectresult<fixedfloat>(op.name, want, made, m.length, [&] {
+          return show(veldran_test::applymixed(op.op, op.integerleft, x, value));
+        });
         EXPECT_EQ(show(x), show(m, true));
         if (op.integerleft) continue;
         fixedfloat target = x;
         veldran_test::expectresult<fixedfloat>(std::string(op.name) + " compound", want, made,
                                                m.length, [&] {
-                                                 applycompound(op.op, target, value);
+                                                 veldran_test::applycompound(op.op, target, value);
                                                  return show(target);
                                                });
         if (!made) {
@@ -246,8 +205,8 @@ TYPED_TEST(IntegerOperations, FixedfloatMixedOperationsAgreeWithTheModel) {
         }
       }
       const bigresult y = veldran_test::integermodel(w, m.length, m.length / 2);
-      const std::string got = veldran_test::outcomeof([&] { return comparisons(x, value); });
-      EXPECT_EQ(got, y.result == outcome::value ? comparisonsmodel(m.value, y.value)
+      const std::string got = veldran_test::outcomeof([&] { return nolines(x, value); });
+      EXPECT_EQ(got, y.result == outcome::value ? veldran_test::comparisonsmodel(m.value, y.value)
                                                 : veldran_test::refusal(y.result, 0));
       if (this->HasFailure()) return;
     }
