@@ -19,14 +19,6 @@ namespace {
 using veldran_test::mixedop;
 using veldran_test::wholemodel;
 
-// The lines one count-constructed number writes in its life.
-template <class Number>
-std::vector<std::string> onelife(unsigned long long places) {
-  const long long before = logsize();
-  { const Number x(places); }
-  return messagessince(before);
-}
-
 // Runs `make`, which makes one number, against the model's result: a
 // result logs exactly one life, a refusal nothing unless `refusallogs`
 // (the integer constructors log their creation first, as the others do).
