@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "decimal/compound.h"
 #include "decimal/fixedint"
 #include "decimal/magnitudes.h"
 #include "decimal/rounding.h"
@@ -87,30 +88,31 @@ fixedint fixedint::divide(const fixedint& other, rounding mode) const {
 
 // --- Compound assignment -------------------------------------------------------
 // Written out as the plain expression, so that each has the operator's
-// lines, including those of the copy that + and * take by value.
+// lines, including those of the copy that * takes by value; the target
+// keeps its own flags.
 
 fixedint& fixedint::operator+=(const fixedint& other) {
-  *this = *this + other;
+  internal::addinto(*this, other);
   return *this;
 }
 
 fixedint& fixedint::operator-=(const fixedint& other) {
-  *this = *this - other;
+  internal::assignkeepingflags(*this, *this - other);
   return *this;
 }
 
 fixedint& fixedint::operator*=(const fixedint& other) {
-  *this = *this * other;
+  internal::assignkeepingflags(*this, *this * other);
   return *this;
 }
 
 fixedint& fixedint::operator/=(const fixedint& other) {
-  *this = *this / other;
+  internal::assignkeepingflags(*this, *this / other);
   return *this;
 }
 
 fixedint& fixedint::operator%=(const fixedint& other) {
-  *this = *this % other;
+  internal::assignkeepingflags(*this, *this % other);
   return *this;
 }
 

@@ -16,15 +16,6 @@ using internal::significantlength;
 
 namespace {
 
-// Number of decimal digits of `magnitude`; zero has one.
-unsigned long long decimallength(unsigned long long magnitude) {
-  unsigned long long length = 1;
-  for (; magnitude >= 10; magnitude /= 10) {
-    ++length;
-  }
-  return length;
-}
-
 std::out_of_range multiplicationoutofrange(unsigned long long index) {
   return std::out_of_range("Out of range while running multiplication! Index: " +
                            std::to_string(index));
@@ -76,21 +67,7 @@ fixedint& fixedint::operator=(const fixedint& other) {
 }
 
 fixedint& fixedint::operator=(long long value) {
-  const bool isnegative = value < 0;
-  // Negated in unsigned arithmetic, so the most negative value has one too.
-  const unsigned long long magnitude = isnegative ? 0ULL - static_cast<unsigned long long>(value)
-                                                  : static_cast<unsigned long long>(value);
-  if (decimallength(magnitude) > size) {
-    throw std::out_of_range("Input int bigger than size!");
-  }
-  if (hassign) {
-    negative = isnegative;
-  }
-  digits.assign(size, 0);
-  unsigned long long rest = magnitude;
-  for (std::size_t i = 0; rest != 0; ++i, rest /= 10) {
-    digits[i] = static_cast<std::int8_t>(rest % 10);
-  }
+  assign(integer(value));
   return *this;
 }
 

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "decimal/compound.h"
 #include "decimal/fixedfloat"
 #include "decimal/magnitudes.h"
 #include "decimal/rounding.h"
@@ -117,35 +118,25 @@ fixedfloat fixedfloat::rounded(unsigned long long places, rounding mode) const {
 
 // --- Compound assignment -------------------------------------------------------
 // Written out as the plain expression, so that each has the operator's
-// lines, including those of the copy that + takes by value.
+// lines; the target keeps its own flags.
 
-// The sum leaves a carry out of the top in `value` before it has made its
-// result; should anything fail after that, the value is put back.
 fixedfloat& fixedfloat::operator+=(const fixedfloat& other) {
-  std::vector<std::int8_t> digitsbefore = value.digits;
-  const bool negativebefore = value.negative;
-  try {
-    *this = *this + other;
-  } catch (...) {
-    value.digits.swap(digitsbefore);
-    value.negative = negativebefore;
-    throw;
-  }
+  internal::addinto(*this, other);
   return *this;
 }
 
 fixedfloat& fixedfloat::operator-=(const fixedfloat& other) {
-  *this = *this - other;
+  internal::assignkeepingflags(*this, *this - other);
   return *this;
 }
 
 fixedfloat& fixedfloat::operator*=(const fixedfloat& other) {
-  *this = *this * other;
+  internal::assignkeepingflags(*this, *this * other);
   return *this;
 }
 
 fixedfloat& fixedfloat::operator/=(const fixedfloat& other) {
-  *this = *this / other;
+  internal::assignkeepingflags(*this, *this / other);
   return *this;
 }
 

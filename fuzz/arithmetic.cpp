@@ -15,14 +15,6 @@ namespace veldran_fuzz {
 
 namespace {
 
-// What one record made by the count constructor logs in its life.
-template <class Number>
-std::vector<std::string> onelife(unsigned long long places) {
-  const long long before = logsize();
-  { const Number x(places); }
-  return messagessince(before);
-}
-
 // Runs `operation`, which makes one number, against the model's outcome;
 // `take` checks and keeps a result. A result's whole life logs what one
 // count-constructed record logs, and nothing else.

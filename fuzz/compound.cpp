@@ -1,6 +1,7 @@
 // The compound assignments of both types: each must give the model's
-// outcome, leave its target as the model says, and log the same lines as
-// *this = *this op other.
+// outcome, leave its target as the model says, its own flags kept, and log
+// the same lines as *this = *this op other; += is exact, never wraps, and
+// logs only its result.
 #include <exception>
 #include <string>
 #include <vector>
@@ -20,25 +21,22 @@ struct compoundresult {
 compoundresult intcompoundmodel(int kind, const intmodel& a, const intmodel& c) {
   compoundresult r;
   r.after = a;
-  if (kind == 0) {
-    const addition sum = addmodel(a, c);
-    r.result = sum.result;
-    r.after = sum.result == outcome::value ? sum.sum : sum.left;
-    return r;
-  }
   if (kind == 1) {
     const multiplication product = mulmodel(a, c);
     r.result = product.result;
     if (product.result == outcome::value) r.after = product.product;
-    return r;
+  } else {
+    const bigintmodel x = bigmodelof(a);
+    const bigintmodel y = bigmodelof(c);
+    const bigresult big = kind == 0   ? veldran_test::addassignmodel(x, y)
+                          : kind == 2 ? veldran_test::subtractmodel(x, y)
+                          : kind == 3 ? veldran_test::dividemodel(x, y, divisionpart::quotient)
+                                      : veldran_test::dividemodel(x, y, divisionpart::remainder);
+    r.result = big.result;
+    if (big.result == outcome::value) r.after = intresult(big);
   }
-  const bigintmodel x = bigmodelof(a);
-  const bigintmodel y = bigmodelof(c);
-  const bigresult big = kind == 2   ? veldran_test::subtractmodel(x, y)
-                        : kind == 3 ? veldran_test::dividemodel(x, y, divisionpart::quotient)
-                                    : veldran_test::dividemodel(x, y, divisionpart::remainder);
-  r.result = big.result;
-  if (big.result == outcome::value) r.after = intresult(big);
+  r.after.hassign = a.hassign;
+  r.after.overflowthrows = a.overflowthrows;
   return r;
 }
 
@@ -96,11 +94,14 @@ void intcompound(reader& in, state& s) {
   withoperand(s.intmodels[c]);
   s.touchedint = a;
   const compoundresult r = intcompoundmodel(kind, s.intmodels[a], s.intmodels[c]);
+  const bool made = r.result == outcome::value;
   const std::vector<std::string> spelled =
-      spelledoutlines(s.ints[a], s.ints[c], a == c, [kind](fixedint& t, const fixedint& o) {
+      spelledoutlines(s.ints[a], s.ints[c], a == c, [kind, made](fixedint& t, const fixedint& o) {
         switch (kind) {
-          case 0:
-            t = t + o;
+          case 0:  // its result's life, or nothing
+            if (made) {
+              const fixedint result(t.size);
+            }
             break;
           case 1:
             t = t * o;
@@ -140,30 +141,27 @@ void floatcompound(reader& in, state& s) {
   s.touchedfloat = f;
   outcome predicted = outcome::value;
   floatmodel after = m;
-  if (kind == 0) {
-    if (m.length != other.length) {
-      predicted = outcome::floatlengtherror;
-    } else {
-      const addition sum = addmodel(m.value, other.value);
-      predicted = sum.result;
-      after = freshfloat(m.length);
-      after.value = sum.sum;
-      if (m.hassign) after.negative = sum.sum.negative;
-    }
-  } else {
-    const bigfloatmodel x = bigfloatof(m);
-    const bigfloatmodel y = bigfloatof(other);
-    const bigresult r = kind == 1   ? veldran_test::floatsubtractmodel(x, y)
-                        : kind == 2 ? veldran_test::floatmultiplymodel(x, y, rounding::halfeven)
-                                    : veldran_test::floatdividemodel(x, y, rounding::halfeven);
-    predicted = r.result;
-    if (r.result == outcome::value) after = floatresult(r, m.length);
+  const bigfloatmodel x = bigfloatof(m);
+  const bigfloatmodel y = bigfloatof(other);
+  const bigresult r = kind == 0   ? veldran_test::floataddassignmodel(x, y)
+                      : kind == 1 ? veldran_test::floatsubtractmodel(x, y)
+                      : kind == 2 ? veldran_test::floatmultiplymodel(x, y, rounding::halfeven)
+                                  : veldran_test::floatdividemodel(x, y, rounding::halfeven);
+  predicted = r.result;
+  if (r.result == outcome::value) {
+    after = floatresult(r, m.length);
+    after.hassign = m.hassign;
+    after.value.hassign = m.value.hassign;
+    after.value.overflowthrows = m.value.overflowthrows;
   }
-  const std::vector<std::string> spelled =
-      spelledoutlines(s.floats[f], s.floats[g], f == g, [kind](fixedfloat& t, const fixedfloat& o) {
+  const bool made = predicted == outcome::value;
+  const std::vector<std::string> spelled = spelledoutlines(
+      s.floats[f], s.floats[g], f == g, [kind, made](fixedfloat& t, const fixedfloat& o) {
         switch (kind) {
-          case 0:
-            t = t + o;
+          case 0:  // its result's life, or nothing
+            if (made) {
+              const fixedfloat result(t.length);
+            }
             break;
           case 1:
             t = t - o;

@@ -153,6 +153,14 @@ std::vector<std::string> messagessince(long long before);
 // show in a failure report.
 std::string escaped(std::string_view text);
 
+// What one record made by the count constructor logs in its life.
+template <class Number>
+std::vector<std::string> onelife(unsigned long long places) {
+  const long long before = logsize();
+  { const Number x(places); }
+  return messagessince(before);
+}
+
 // The models of results the big-integer model worked out.
 intmodel intresult(const bigresult& r);
 floatmodel floatresult(const bigresult& r, unsigned long long length);
@@ -289,6 +297,7 @@ void floatcompound(reader& in, state& s);
 // --- Families behind the family opcode (kFamilies in target.cpp) ------------------
 
 // Family 1: integers in and out, lengths and doubles.
+void integers(reader& in, state& s);
 
 // Family 2: text grammar.
 void textgrammar(reader& in, state& s);

@@ -56,7 +56,7 @@ const operation kFamilies[kFamilySlots] = {
     nullptr,
 
     // 1: integers in and out, lengths and doubles.
-    nullptr,
+    integers,
 
     // 2: text grammar.
     textgrammar,

@@ -17,6 +17,7 @@
 #include "decimal/fixedint"
 #include "support/log_capture.h"
 #include "support/model.h"
+#include "support/records.h"
 
 using VELDRAN::fixedfloat;
 using VELDRAN::fixedint;
@@ -24,106 +25,22 @@ using VELDRAN::rounding;
 
 namespace {
 
-using veldran_test::addmodel;
 using veldran_test::bigfloatmodel;
 using veldran_test::bigintmodel;
 using veldran_test::bignum;
 using veldran_test::bigresult;
+using veldran_test::build;
 using veldran_test::divisionpart;
+using veldran_test::expected;
+using veldran_test::expectedfloat;
+using veldran_test::expectresult;
 using veldran_test::kEveryRounding;
 using veldran_test::LogCapture;
 using veldran_test::mulmodel;
 using veldran_test::outcome;
 using veldran_test::outcomeof;
-
-// --- Records as text that shows every field an operation may touch --------------
-
-std::string show(const bigintmodel& m) {
-  const std::vector<std::int8_t> digits = veldran_test::bigdigits(m.magnitude, m.size);
-  std::string text = m.negative ? "-" : "+";
-  for (auto d = digits.rbegin(); d != digits.rend(); ++d) text += static_cast<char>('0' + *d);
-  if (veldran_test::bigplaces(m.magnitude) > m.size) text += " (does not fit)";
-  return text + (m.hassign ? " h" : "") + (m.overflowthrows ? " o" : "");
-}
-
-std::string show(const fixedint& x) {
-  std::string text = x.negative ? "-" : "+";
-  for (auto d = x.digits.rbegin(); d != x.digits.rend(); ++d) {
-    text += (*d >= 0 && *d <= 9) ? std::string(1, static_cast<char>('0' + *d))
-                                 : "[" + std::to_string(*d) + "]";
-  }
-  if (x.size != x.digits.size()) text += " size " + std::to_string(x.size);
-  return text + (x.hassign ? " h" : "") + (x.overflowthrows ? " o" : "");
-}
-
-// A fixedfloat's own fields, then its value's.
-std::string show(const bigfloatmodel& f, bool hassign) {
-  return "length " + std::to_string(f.length) + (hassign ? " h " : " ") +
-         (f.value.negative ? "neg " : "pos ") + show(f.value);
-}
-
-std::string show(const fixedfloat& f) {
-  return "length " + std::to_string(f.length) + (f.hassign ? " h " : " ") +
-         (f.negative ? "neg " : "pos ") + show(f.value);
-}
-
-fixedint build(const bigintmodel& m) {
-  fixedint x(m.size);
-  x.digits = veldran_test::bigdigits(m.magnitude, m.size);
-  x.negative = m.negative;
-  x.hassign = m.hassign;
-  x.overflowthrows = m.overflowthrows;
-  return x;
-}
-
-fixedfloat build(const bigfloatmodel& f, bool hassign) {
-  fixedfloat x(f.length);
-  x.value = build(f.value);
-  x.negative = f.value.negative;
-  x.hassign = hassign;
-  return x;
-}
-
-// --- Outcomes -----------------------------------------------------------------------
-
-std::string refusal(outcome o, unsigned long long size) {
-  return std::string(veldran_test::errorname(o)) + ": " + veldran_test::message(o, size);
-}
-
-std::string expected(const bigresult& r) {
-  return r.result == outcome::value ? show(r.value) : refusal(r.result, 0);
-}
-
-// A fresh fixedfloat around the result record.
-std::string expectedfloat(const bigresult& r, unsigned long long length) {
-  if (r.result != outcome::value) return refusal(r.result, 0);
-  bigfloatmodel f;
-  f.length = length;
-  f.value = r.value;
-  return show(f, true);
-}
-
-// The lines one record made by the count constructor writes in its life.
-template <typename Number>
-std::vector<std::string> onelife(unsigned long long places) {
-  const LogCapture capture;
-  { const Number x(places); }
-  return capture.messages();
-}
-
-// Runs `call`, which returns the result's text, against `want`; a result
-// must have logged exactly the life of one count-constructed record.
-template <typename Number, typename Call>
-void expectresult(const std::string& operation, const std::string& want, bool made,
-                  unsigned long long places, Call call) {
-  SCOPED_TRACE(operation);
-  const std::vector<std::string> life = onelife<Number>(places);
-  const LogCapture capture;
-  EXPECT_EQ(outcomeof(call), want);
-  if (made) {
-    EXPECT_EQ(capture.messages(), life);
-  }
-}
+using veldran_test::refusal;
+using veldran_test::show;
 
 // The nearest double to the exact value, ties to even, as strtod reads it;
 // beyond the doubles, infinity or zero.
@@ -275,8 +192,11 @@ void checkints(const bigintmodel& a, const bigintmodel& b) {
 
   // Compound assignment is the operation followed by plain assignment: the
   // result, flags included, or the left side as the operation left it.
-  const auto compound = [&](const char* name, const bigresult& r, auto apply) {
+  // The target keeps its own flags.
+  const auto compound = [&](const char* name, bigresult r, auto apply) {
     fixedint target = left;
+    r.value.hassign = a.hassign;
+    r.value.overflowthrows = a.overflowthrows;
     const std::string want = expected(r);
     expectresult<fixedint>(name, want, r.result == outcome::value, a.size, [&] {
       apply(target);
@@ -287,24 +207,15 @@ void checkints(const bigintmodel& a, const bigintmodel& b) {
     }
     EXPECT_EQ(show(right), show(b));
   };
+  compound("a += b", veldran_test::addassignmodel(a, b), [&](fixedint& t) { t += right; });
   compound("a -= b", difference, [&](fixedint& t) { t -= right; });
   compound("a /= b", quotient, [&](fixedint& t) { t /= right; });
   compound("a %= b", remainder, [&](fixedint& t) { t %= right; });
   if (a.size <= 36 && b.size <= 36) {
-    // The 128-bit model covers + and *, with the carry + leaves behind.
-    const auto sum = addmodel(veldran_test::smallmodelof(a), veldran_test::smallmodelof(b));
-    fixedint target = left;
-    const std::string after = outcomeof([&] {
-      target += right;
-      return text(target);
-    });
-    if (sum.result == outcome::value) {
-      EXPECT_EQ(after, show(veldran_test::bigmodelof(sum.sum))) << "a += b";
-    } else {
-      EXPECT_EQ(after, refusal(sum.result, a.size)) << "a += b";
-      EXPECT_EQ(show(target), show(veldran_test::bigmodelof(sum.left))) << "a += b";
-    }
-    const auto product = mulmodel(veldran_test::smallmodelof(a), veldran_test::smallmodelof(b));
+    // The 128-bit model covers *; the target keeps its flags.
+    auto product = mulmodel(veldran_test::smallmodelof(a), veldran_test::smallmodelof(b));
+    product.product.hassign = a.hassign;
+    product.product.overflowthrows = a.overflowthrows;
     fixedint multiplied = left;
     const std::string got = outcomeof([&] {
       multiplied *= right;
@@ -385,9 +296,14 @@ void checkfloats(Generator& random, const bigfloatmodel& a, const bigfloatmodel&
                            made(rounded), a.length, [&] { return text(left.rounded(places)); });
   unchanged();
 
-  const auto compound = [&](const char* name, const bigresult& r, auto apply) {
+  // The target keeps its own flags.
+  const auto compound = [&](const char* name, bigresult r, auto apply) {
     fixedfloat target = left;
-    expectresult<fixedfloat>(name, expectedfloat(r, a.length), made(r), a.length, [&] {
+    r.value.hassign = a.value.hassign;
+    r.value.overflowthrows = a.value.overflowthrows;
+    std::string want = refusal(r.result, 0);
+    if (made(r)) want = show(bigfloatmodel{a.length, r.value}, ahassign);
+    expectresult<fixedfloat>(name, want, made(r), a.length, [&] {
       apply(target);
       return text(target);
     });
@@ -396,6 +312,7 @@ void checkfloats(Generator& random, const bigfloatmodel& a, const bigfloatmodel&
     }
     EXPECT_EQ(show(right), show(b, bhassign));
   };
+  compound("f += g", veldran_test::floataddassignmodel(a, b), [&](fixedfloat& t) { t += right; });
   compound("f -= g", difference, [&](fixedfloat& t) { t -= right; });
   compound("f *= g", product, [&](fixedfloat& t) { t *= right; });
   compound("f /= g", quotient, [&](fixedfloat& t) { t /= right; });

@@ -738,7 +738,7 @@ void subtractfrom(fixedint& a, const fixedint& b) { a -= b; }
 void multiplyby(fixedint& a, const fixedint& b) { a *= b; }
 void divideby(fixedint& a, const fixedint& b) { a /= b; }
 void reduceby(fixedint& a, const fixedint& b) { a %= b; }
-fixedint sum(fixedint& a, const fixedint& b) { return a + b; }
+fixedint sum(fixedint& a, const fixedint& b) { return a - -b; }
 fixedint difference(fixedint& a, const fixedint& b) { return a - b; }
 fixedint product(fixedint& a, const fixedint& b) { return a * b; }
 fixedint quotient(fixedint& a, const fixedint& b) { return a / b; }
@@ -747,10 +747,11 @@ fixedint remainder(fixedint& a, const fixedint& b) { return a % b; }
 const intcompound kIntCompounds[] = {
     {"8 places: 1234 += 4321", [] { return fixedint(8, 1234); }, [] { return fixedint(8, 4321); },
      addto, sum},
-    {"8 places: 99999999 += 1", [] { return fixedint(8, 99999999); }, [] { return fixedint(8, 1); },
-     addto, sum},
     {"8 places: 5 += -3", [] { return fixedint(8, 5); }, [] { return fixedint(8, -3); }, addto,
      sum},
+    // A negative target whose sum reaches the top place: it stays negative.
+    {"8 places: -99999990 += -9", [] { return fixedint(8, -99999990); },
+     [] { return fixedint(8, -9); }, addto, sum},
     {"8 places: -1234567 -= 7654321", [] { return fixedint(8, -1234567); },
      [] { return fixedint(8, 7654321); }, subtractfrom, difference},
     {"8 places: -1234 *= 4321", [] { return fixedint(8, -1234); }, [] { return fixedint(8, 4321); },
@@ -804,7 +805,7 @@ void addto(fixedfloat& a, const fixedfloat& b) { a += b; }
 void subtractfrom(fixedfloat& a, const fixedfloat& b) { a -= b; }
 void multiplyby(fixedfloat& a, const fixedfloat& b) { a *= b; }
 void divideby(fixedfloat& a, const fixedfloat& b) { a /= b; }
-fixedfloat sum(fixedfloat& a, const fixedfloat& b) { return a + b; }
+fixedfloat sum(fixedfloat& a, const fixedfloat& b) { return a - -b; }
 fixedfloat difference(fixedfloat& a, const fixedfloat& b) { return a - b; }
 fixedfloat product(fixedfloat& a, const fixedfloat& b) { return a * b; }
 fixedfloat quotient(fixedfloat& a, const fixedfloat& b) { return a / b; }
@@ -812,8 +813,7 @@ fixedfloat quotient(fixedfloat& a, const fixedfloat& b) { return a / b; }
 const floatcompound kFloatCompounds[] = {
     {"length 8: 12.3456 += 7.891", [] { return number(123456); }, [] { return number(78910); },
      addto, sum},
-    // The sum's carry out of the top goes into the left operand first.
-    {"length 8: 9999.9999 += 0.0001", [] { return number(99999999); }, [] { return number(1); },
+    {"length 8: -9999.9990 += -0.0009", [] { return number(-99999990); }, [] { return number(-9); },
      addto, sum},
     {"length 8: -12.3456 -= 7.891", [] { return number(-123456); }, [] { return number(78910); },
      subtractfrom, difference},
@@ -898,8 +898,9 @@ const intrefusal kIntRefusals[] = {
      [](fixedint& a, const fixedint& b) { const fixedint result = a - b; }},
     {"8 places, hassign clear: 3 -= 5", kUnderflow, [] { return unsignedint(3); },
      [] { return fixedint(8, 5); }, subtractfrom},
-    {"8 places: 5 += -7", kUnderflow, [] { return fixedint(8, 5); }, [] { return fixedint(8, -7); },
-     addto},
+    // Refused before anything is made: a negative target stays negative.
+    {"8 places: -99999999 += -1", kOverflow, [] { return fixedint(8, -99999999); },
+     [] { return fixedint(8, -1); }, addto},
     {"8 places, overflowthrows: 99999999 += 1", kOverflow,
      [] { return overflowthrowing(99999999); }, [] { return fixedint(8, 1); }, addto},
     {"8 places: 7 / -0", kByZero, [] { return fixedint(8, 7); }, [] { return -fixedint(8, 0); },
@@ -958,8 +959,8 @@ const floatrefusal kFloatRefusals[] = {
      [](fixedfloat& a, const fixedfloat&) { const fixedfloat result = a.rounded(2); }},
     {"length 8: 1.0 / -0.0", kByZero, [] { return number(10000); }, [] { return -number(0); },
      [](fixedfloat& a, const fixedfloat& b) { const fixedfloat result = a / b; }},
-    {"length 8: 1.5 += -2.5", kUnderflow, [] { return number(15000); },
-     [] { return number(-25000); }, addto},
+    {"length 8: -9999.9999 += -0.0001", kOverflow, [] { return number(-99999999); },
+     [] { return number(-1); }, addto},
     {"length 8, overflowthrows: 9999.9999 += 0.0001", kOverflow,
      [] { return overflowthrowing(number(99999999)); }, [] { return number(1); }, addto},
     {"length 8: -9999.9999 -= 0.0001", kOverflow, [] { return number(-99999999); },

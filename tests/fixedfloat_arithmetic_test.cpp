@@ -325,16 +325,12 @@ TEST(FixedfloatCompoundAssignment, EachIsTheOperatorAndAssignmentWithTheirLines)
     const char *a, *b;
     veldran_test::Assignment<fixedfloat> assignment;
   };
-  const auto add = veldran_test::addassign<fixedfloat>();
   const auto subtract = veldran_test::subtractassign<fixedfloat>();
   const auto multiply = veldran_test::multiplyassign<fixedfloat>();
   const auto quotient = veldran_test::divideassign<fixedfloat>();
   const Case cases[] = {
-      {"0.123", "78.9", add},         {"1.5", "-2.5", add},  // underflow
-      {"9999.0", "1.0", add},                                // wraps
-      {"1.5", "2.25", subtract},      {"9999.9999", "-1.0", subtract},
-      {"12.3456", "7.891", multiply}, {"5000.0", "2.0", multiply},
-      {"12.3456", "7.891", quotient}, {"1.0", "-0.0", quotient},
+      {"1.5", "2.25", subtract},   {"9999.9999", "-1.0", subtract}, {"12.3456", "7.891", multiply},
+      {"5000.0", "2.0", multiply}, {"12.3456", "7.891", quotient},  {"1.0", "-0.0", quotient},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.a) + " " + c.assignment.symbol + " " + c.b);

@@ -304,17 +304,14 @@ TEST(FixedintCompoundAssignment, EachIsTheOperatorAndAssignmentWithTheirLines) {
     const char *a, *b;
     veldran_test::Assignment<fixedint> assignment;
   };
-  const auto add = veldran_test::addassign<fixedint>();
   const auto subtract = veldran_test::subtractassign<fixedint>();
   const auto multiply = veldran_test::multiplyassign<fixedint>();
   const auto quotient = veldran_test::divideassign<fixedint>();
   const auto rest = veldran_test::restassign<fixedint>();
   const Case cases[] = {
-      {"123", "456", add},     {"123", "989", add},  // wraps
-      {"3", "-5", add},                              // underflow
-      {"-7", "5", add},        {"5", "7", subtract},   {"999", "-1", subtract},
-      {"12", "-34", multiply}, {"99", "99", multiply}, {"-7", "2", quotient},
-      {"7", "0", quotient},    {"-7", "2", rest},      {"7", "-0", rest},
+      {"5", "7", subtract},   {"999", "-1", subtract}, {"12", "-34", multiply},
+      {"99", "99", multiply}, {"-7", "2", quotient},   {"7", "0", quotient},
+      {"-7", "2", rest},      {"7", "-0", rest},
   };
   for (const Case& c : cases) {
     for (const bool hassign : {true, false}) {
@@ -326,14 +323,13 @@ TEST(FixedintCompoundAssignment, EachIsTheOperatorAndAssignmentWithTheirLines) {
   }
 }
 
-TEST(FixedintCompoundAssignment, AdditionLogsTheCopyItsOperandTakes) {
+TEST(FixedintCompoundAssignment, AdditionLogsOnlyItsResult) {
   fixedint x = num(3, "123");
   const fixedint y = num(3, "456");
   LogCapture capture;
   x += y;
-  // The working sum, the result and the by-value operand die.
   Lines expected = created(3);
-  expected.insert(expected.end(), 3, "Deleted fixedint object.");
+  expected.emplace_back("Deleted fixedint object.");
   EXPECT_EQ(capture.messages(), expected);
   EXPECT_EQ(x.asstring(), "579");
 }

@@ -108,8 +108,8 @@ TEST(FixedfloatTextConstructor, OddLengthThrowsBeforeTheTextIsRead) {
   EXPECT_THROW(fixedfloat(3, "not a number"), std::runtime_error);
 }
 
-// fixedfloat(8, 0) would read 0 as a null text, so it must not compile.
-static_assert(!std::is_constructible_v<fixedfloat, unsigned long long, int>);
+// fixedfloat(8, 0) is the integer zero, never a null text.
+static_assert(std::is_constructible_v<fixedfloat, unsigned long long, int>);
 static_assert(std::is_constructible_v<fixedfloat, unsigned long long, const char*>);
 static_assert(!std::is_convertible_v<const char*, fixedint>);
 // A null pointer is no text, wherever text goes in; 0 is still a number.

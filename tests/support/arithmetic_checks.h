@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "decimal/fixedfloat"
+#include "decimal/fixedint"
 #include "support/log_capture.h"
 
 namespace veldran_test {
@@ -36,41 +38,55 @@ inline Effect effectof(const std::function<void()>& call) {
 }
 
 // A compound assignment and what it stands for: the operator, then the
-// assignment.
+// assignment, the target keeping its flags.
 template <typename Number>
 struct Assignment {
   const char* symbol;
   std::function<void(Number&, const Number&)> compound, plain;
 };
 
-template <typename Number>
-Assignment<Number> addassign() {
-  return {"+=", [](Number& x, const Number& y) { x += y; },
-          [](Number& x, const Number& y) { x = x + y; }};
+// x = result, x keeping the flags a result never inherits; no other copy,
+// whose deletion would be logged.
+inline void assignkeepingflags(VELDRAN::fixedint& x, const VELDRAN::fixedint& result) {
+  const bool hassign = x.hassign;
+  const bool overflowthrows = x.overflowthrows;
+  x = result;
+  x.hassign = hassign;
+  x.overflowthrows = overflowthrows;
+}
+
+inline void assignkeepingflags(VELDRAN::fixedfloat& x, const VELDRAN::fixedfloat& result) {
+  const bool hassign = x.hassign;
+  const bool valuehassign = x.value.hassign;
+  const bool overflowthrows = x.value.overflowthrows;
+  x = result;
+  x.hassign = hassign;
+  x.value.hassign = valuehassign;
+  x.value.overflowthrows = overflowthrows;
 }
 
 template <typename Number>
 Assignment<Number> subtractassign() {
   return {"-=", [](Number& x, const Number& y) { x -= y; },
-          [](Number& x, const Number& y) { x = x - y; }};
+          [](Number& x, const Number& y) { assignkeepingflags(x, x - y); }};
 }
 
 template <typename Number>
 Assignment<Number> multiplyassign() {
   return {"*=", [](Number& x, const Number& y) { x *= y; },
-          [](Number& x, const Number& y) { x = x * y; }};
+          [](Number& x, const Number& y) { assignkeepingflags(x, x * y); }};
 }
 
 template <typename Number>
 Assignment<Number> divideassign() {
   return {"/=", [](Number& x, const Number& y) { x /= y; },
-          [](Number& x, const Number& y) { x = x / y; }};
+          [](Number& x, const Number& y) { assignkeepingflags(x, x / y); }};
 }
 
 template <typename Number>
 Assignment<Number> restassign() {
   return {"%=", [](Number& x, const Number& y) { x %= y; },
-          [](Number& x, const Number& y) { x = x % y; }};
+          [](Number& x, const Number& y) { assignkeepingflags(x, x % y); }};
 }
 
 // The compound assignment does what the operator and the assignment do on a

@@ -8,6 +8,8 @@
 #pragma once
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -849,6 +851,168 @@ inline std::string exacttext(const bigintmodel& m, unsigned long long fraction) 
     digits.insert(digits.size() - fraction, ".");
   }
   return (m.negative ? "-" : "") + digits;
+}
+
+// --- Compound addition, integers, lengths and doubles -------------------------------
+
+// a += b: the exact a - (-b); with a's `hassign` clear, magnitudes add and
+// the sum is non-negative. The target keeps its flags, which the caller
+// puts back on the result.
+inline bigresult addassignmodel(const bigintmodel& a, const bigintmodel& b) {
+  if (a.size != b.size) return refused(outcome::lengtherror);
+  if (!a.hassign) return madeof(a.size, bigadd(a.magnitude, b.magnitude), false);
+  bigintmodel flipped = b;
+  flipped.negative = !b.negative;
+  return subtractmodel(a, flipped);
+}
+
+inline bigresult floataddassignmodel(const bigfloatmodel& a, const bigfloatmodel& b) {
+  if (a.length != b.length) return refused(outcome::floatlengtherror);
+  bigintmodel flipped = b.value;
+  flipped.negative = !b.value.negative;
+  return floatsubtractmodel(a, bigfloatmodel{a.length, flipped});
+}
+
+// A built-in integer as sign and magnitude, worked out in 128 bits.
+struct wholemodel {
+  bool negative = false;
+  u128 magnitude = 0;
+};
+
+template <typename I>
+wholemodel wholeof(I value) {
+  __extension__ const __int128 wide = value;
+  wholemodel w;
+  w.negative = wide < 0;
+  w.magnitude = static_cast<u128>(wide < 0 ? -wide : wide);
+  return w;
+}
+
+// The integer as a record of `size` places with its units at place
+// `units`, or a refusal when its digits (zero has one) do not fit.
+inline bigresult integermodel(const wholemodel& w, unsigned long long size,
+                              unsigned long long units) {
+  const unsigned long long digits = w.magnitude == 0 ? 1 : places(w.magnitude);
+  if (units > size || digits > size - units) return refused(outcome::inttoobig);
+  bigresult r;
+  r.value = freshbig(size);
+  r.value.magnitude = bigmultiply(bigof(w.magnitude), bigpow10(units));
+  r.value.negative = w.negative;
+  return r;
+}
+
+enum class mixedop { add, subtract, multiply, divide, remainder };
+
+// x op i, or i op x when `integerleft`: the integer a fixedint of x's size,
+// x's `hassign` ruling both (clear: magnitudes alone, the integer's sign
+// unread).
+inline bigresult intmixedmodel(const bigintmodel& x, const wholemodel& w, bool integerleft,
+                               mixedop op) {
+  bigresult y = integermodel(w, x.size, 0);
+  if (y.result != outcome::value) return y;
+  y.value.hassign = x.hassign;
+  if (!x.hassign) y.value.negative = false;
+  const bigintmodel& a = integerleft ? y.value : x;
+  const bigintmodel& b = integerleft ? x : y.value;
+  switch (op) {
+    case mixedop::add:
+      return addassignmodel(a, b);
+    case mixedop::subtract:
+      return subtractmodel(a, b);
+    case mixedop::multiply:
+      return madeof(x.size, bigmultiply(a.magnitude, b.magnitude),
+                    x.hassign && a.negative != b.negative);
+    case mixedop::divide:
+      return dividemodel(a, b, divisionpart::quotient);
+    case mixedop::remainder:
+      return dividemodel(a, b, divisionpart::remainder);
+  }
+  return refused(outcome::malformed);
+}
+
+// The same for a fixedfloat: the integer a number of x's length; `/`
+// rounds half-even. There is no remainder.
+inline bigresult floatmixedmodel(const bigfloatmodel& x, const wholemodel& w, bool integerleft,
+                                 mixedop op) {
+  const bigresult y = integermodel(w, x.length, x.length / 2);
+  if (y.result != outcome::value) return y;
+  const bigfloatmodel whole{x.length, y.value};
+  const bigfloatmodel& a = integerleft ? whole : x;
+  const bigfloatmodel& b = integerleft ? x : whole;
+  switch (op) {
+    case mixedop::add:
+      return floataddassignmodel(a, b);
+    case mixedop::subtract:
+      return floatsubtractmodel(a, b);
+    case mixedop::multiply:
+      return floatmultiplymodel(a, b, VELDRAN::rounding::halfeven);
+    case mixedop::divide:
+      return floatdividemodel(a, b, VELDRAN::rounding::halfeven);
+    case mixedop::remainder:
+      break;
+  }
+  return refused(outcome::malformed);
+}
+
+// x's value (sign and magnitude) in `length` places: rounded by `mode`
+// when fraction places go, an overflow when the integer part does not fit.
+inline bigresult floatresizemodel(const bigfloatmodel& x, unsigned long long length,
+                                  VELDRAN::rounding mode) {
+  const unsigned long long had = x.length / 2;
+  const unsigned long long has = length / 2;
+  const bool negative = x.value.negative;
+  if (has >= had) {
+    return madeof(length, bigmultiply(x.value.magnitude, bigpow10(has - had)), negative);
+  }
+  const bigdivision d = bigsplit(x.value.magnitude, had - has);
+  return madeof(length, roundquotient(d, bigpow10(had - has), negative, mode), negative);
+}
+
+// The value of a record with `fraction` fraction places rounded to a whole
+// number by `mode`, as text, or the overflow when it lies outside long long.
+inline std::string tolonglongmodel(const bigintmodel& m, unsigned long long fraction,
+                                   VELDRAN::rounding mode) {
+  const bignum whole =
+      roundquotient(bigsplit(m.magnitude, fraction), bigpow10(fraction), m.negative, mode);
+  const bignum limit = bigof(m.negative ? u128{1} << 63 : (u128{1} << 63) - 1);
+  if (bigcompare(whole, limit) > 0) return "overflow_error: Overflow occured.";
+  return (m.negative && !iszero(whole) ? "-" : "") + bigdecimal(whole);
+}
+
+// A double's value as a fixedfloat of `length` places: the shortest digits
+// that read back as it, as std::to_chars writes them in scientific form,
+// rounded by `mode`; an integer part that does not fit, before or after
+// rounding, is refused as too big an input.
+inline bigresult doublemodel(double x, unsigned long long length, VELDRAN::rounding mode) {
+  char text[64];
+  const char* end = std::to_chars(text, text + sizeof text, x, std::chars_format::scientific).ptr;
+  bignum digits;
+  long long exponent = 0;
+  bool afterpoint = false;
+  for (const char* c = text; c != end; ++c) {
+    if (*c >= '0' && *c <= '9') {
+      digits = bigadd(bigmultiply(digits, bigof(10)), bigof(static_cast<unsigned>(*c - '0')));
+      if (afterpoint) --exponent;
+    } else if (*c == '.') {
+      afterpoint = true;
+    } else if (*c == 'e') {
+      exponent += std::stoll(std::string(c + 1, end));
+      break;
+    }
+  }
+  const bool negative = std::signbit(x);
+  const long long scale = exponent + static_cast<long long>(length / 2);
+  bigresult r;
+  if (scale >= 0) {
+    r = madeof(length, bigmultiply(digits, bigpow10(static_cast<unsigned long long>(scale))),
+               negative);
+  } else {
+    const auto cut = static_cast<unsigned long long>(-scale);
+    r = madeof(length, roundquotient(bigsplit(digits, cut), bigpow10(cut), negative, mode),
+               negative);
+  }
+  if (r.result == outcome::overflow) r.result = outcome::inttoobig;
+  return r;
 }
 
 }  // namespace veldran_test
