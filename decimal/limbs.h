@@ -62,9 +62,17 @@ std::size_t scaledown(std::uint64_t* limbs, std::size_t count, std::size_t place
 remainder lowdigits(const std::uint64_t* limbs, std::size_t count, std::size_t places);
 
 // --- Multiplication ------------------------------------------------------------
-// The exact product of a and b (top limbs non-zero) into na + nb columns.
+// Operands of at least this many limbs each are split in Karatsuba's manner;
+// below it the schoolbook rows are faster.
+constexpr std::size_t kKaratsubaThreshold = 96;
+// The exact product of a and b into na + nb columns: Karatsuba's kernel
+// where both operands reach the threshold, else the schoolbook one.
 void multiplylimbs(const std::uint64_t* a, std::size_t na, const std::uint64_t* b, std::size_t nb,
                    std::uint64_t* columns);
+// The same by rows alone, quadratic: the reference the faster kernel is
+// checked against.
+void schoolbookmultiply(const std::uint64_t* a, std::size_t na, const std::uint64_t* b,
+                        std::size_t nb, std::uint64_t* columns);
 
 enum class productfit { fits, toolarge, notatrest };
 // The exact product of two records of `places` digits into `product`, whose
@@ -75,10 +83,28 @@ productfit multiplyatrest(const std::int8_t* left, const std::int8_t* right, std
 // --- Division ------------------------------------------------------------------
 // Words of scratch that dividelimbs needs besides its operands and results.
 inline std::size_t divisionwork(std::size_t na, std::size_t nb) { return na + nb + 1; }
-// Long division of a (na limbs) by b (nb >= 1 limbs, the top one non-zero):
+// Divisors of at least this many limbs are divided recursively, the
+// quotient's halves taken through multiplications.
+constexpr std::size_t kRecursiveDivisionThreshold = 8;
+// Division of a (na limbs) by b (nb >= 1 limbs, the top one non-zero):
 // na - nb + 1 quotient limbs (none when na < nb) and nb remainder limbs.
+// Recursive from the threshold on, else long division.
 void dividelimbs(const std::uint64_t* a, std::size_t na, const std::uint64_t* b, std::size_t nb,
                  std::uint64_t* quotient, std::uint64_t* remainder, std::uint64_t* work);
+// The same by long division alone: the reference for the recursive kernel.
+void schoolbookdivide(const std::uint64_t* a, std::size_t na, const std::uint64_t* b,
+                      std::size_t nb, std::uint64_t* quotient, std::uint64_t* remainder,
+                      std::uint64_t* work);
+// Long division in place of u (n + m limbs) by v (n limbs, its top limb at
+// least half the base), for u < v * 10^(8m): m quotient limbs into q, and
+// u left holding the remainder, its top m limbs zero.
+void longdivide(std::uint64_t* u, std::size_t m, const std::uint64_t* v, std::size_t n,
+                std::uint64_t* q);
+// Each limb of x times `factor` (below 10^8), in place; returns the carry
+// out of the top.
+std::uint64_t multiplysmall(std::uint64_t* x, std::size_t count, std::uint64_t factor);
+// x divided by `divisor` (below 10^8), in place; returns the remainder.
+std::uint64_t dividesmall(std::uint64_t* x, std::size_t count, std::uint64_t divisor);
 // How a remainder r below b compares with half of b; both have nb limbs.
 internal::remainder againsthalf(const std::uint64_t* r, const std::uint64_t* b, std::size_t nb);
 

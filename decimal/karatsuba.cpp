@@ -1,0 +1,78 @@
+// Karatsuba's multiplication on base-10^8 limbs: a product of two halves'
+// sums stands in for the two cross products, three half-size products
+// instead of four, down to the threshold where the schoolbook rows win.
+#include <algorithm>
+
+#include "decimal/limbrows.h"
+#include "decimal/limbs.h"
+
+namespace VELDRAN::internal {
+
+namespace {
+
+// Words of work balancedproduct needs for operands of n limbs.
+std::size_t balancedwork(std::size_t n) {
+  if (n < kKaratsubaThreshold) {
+    return 0;
+  }
+  const std::size_t high = n - n / 2;
+  return 4 * (high + 1) + balancedwork(high + 1);
+}
+
+// a * b, both of n limbs, into 2n columns.
+void balancedproduct(const std::uint64_t* a, const std::uint64_t* b, std::size_t n,
+                     std::uint64_t* columns, std::uint64_t* work) {
+  if (n < kKaratsubaThreshold) {
+    schoolbookmultiply(a, n, b, n, columns);
+    return;
+  }
+  const std::size_t low = n / 2;
+  const std::size_t high = n - low;  // the upper halves are the longer
+  balancedproduct(a, b, low, columns, work);
+  balancedproduct(a + low, b + low, high, columns + 2 * low, work);
+
+  std::uint64_t* asum = work;               // high + 1 limbs
+  std::uint64_t* bsum = asum + high + 1;    // high + 1 limbs
+  std::uint64_t* middle = bsum + high + 1;  // 2 (high + 1) limbs
+  std::copy(a + low, a + n, asum);
+  asum[high] = addlimbs(asum, high, a, low);
+  std::copy(b + low, b + n, bsum);
+  bsum[high] = addlimbs(bsum, high, b, low);
+  balancedproduct(asum, bsum, high + 1, middle, middle + 2 * (high + 1));
+
+  // (a0 + a1)(b0 + b1) - a0 b0 - a1 b1 = a0 b1 + a1 b0, below 2 base^n.
+  subtractlimbs(middle, 2 * (high + 1), columns, 2 * low);
+  subtractlimbs(middle, 2 * (high + 1), columns + 2 * low, 2 * high);
+  addlimbs(columns + low, 2 * n - low, middle, n + 1);
+}
+
+}  // namespace
+
+void multiplylimbs(const std::uint64_t* a, std::size_t na, const std::uint64_t* b, std::size_t nb,
+                   std::uint64_t* columns) {
+  if (na < nb) {
+    std::swap(a, b);
+    std::swap(na, nb);
+  }
+  if (nb < kKaratsubaThreshold) {
+    schoolbookmultiply(a, na, b, nb, columns);
+    return;
+  }
+  // The longer operand in pieces of the shorter one's length, each
+  // product added in at its place.
+  kernelscratch scratch(2 * nb + balancedwork(nb));
+  std::uint64_t* piece = scratch.data();
+  std::uint64_t* work = piece + 2 * nb;
+  std::fill(columns, columns + na + nb, 0);
+  for (std::size_t start = 0; start < na; start += nb) {
+    const std::size_t length = std::min(nb, na - start);
+    if (length == nb) {
+      balancedproduct(a + start, b, nb, piece, work);
+    } else {
+      multiplylimbs(b, nb, a + start, length, piece);
+    }
+    addlimbs(columns + start, na + nb - start, piece, nb + length);
+  }
+}
+
+}  // namespace VELDRAN::internal
