@@ -223,22 +223,26 @@ std::uint64_t estimate(const std::uint64_t* u, const std::uint64_t* v, std::size
 
 }  // namespace
 
+// Each product is split into its limbs apart from the others, so that
+// only a carry of one runs from limb to limb.
 std::uint64_t multiplysmall(std::uint64_t* x, std::size_t count, std::uint64_t factor) {
+  std::uint64_t high = 0;  // the upper limb of the previous product
   std::uint64_t carry = 0;
   for (std::size_t k = 0; k < count; ++k) {
-    const std::uint64_t product = x[k] * factor + carry;
-    carry = product / kLimbBase;
-    x[k] = product % kLimbBase;
+    const std::uint64_t product = x[k] * factor;
+    const std::uint64_t sum = product % kLimbBase + high + carry;  // below 2 base
+    high = product / kLimbBase;
+    carry = sum >= kLimbBase ? 1 : 0;
+    x[k] = sum - carry * kLimbBase;
   }
-  return carry;
+  return high + carry;
 }
 
 std::uint64_t dividesmall(std::uint64_t* x, std::size_t count, std::uint64_t divisor) {
+  const limbdivisor d(divisor);
   std::uint64_t rest = 0;
   for (std::size_t k = count; k > 0; --k) {
-    const std::uint64_t part = rest * kLimbBase + x[k - 1];
-    x[k - 1] = part / divisor;
-    rest = part % divisor;
+    dividetop(rest * kLimbBase + x[k - 1], d, x[k - 1], rest);
   }
   return rest;
 }
