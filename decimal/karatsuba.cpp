@@ -19,6 +19,30 @@ std::size_t balancedwork(std::size_t n) {
   return 4 * (high + 1) + balancedwork(high + 1);
 }
 
+// x (high limbs) + y (low <= high limbs) into high + 1 limbs of out.
+void halvessum(const std::uint64_t* x, std::size_t high, const std::uint64_t* y, std::size_t low,
+               std::uint64_t* out) {
+  std::uint64_t carry = 0;
+  for (std::size_t i = 0; i < high; ++i) {
+    const std::uint64_t sum = x[i] + (i < low ? y[i] : 0) + carry;
+    carry = sum >= kLimbBase ? 1 : 0;
+    out[i] = sum - carry * kLimbBase;
+  }
+  out[high] = carry;
+}
+
+// middle -= z0 + z2 in one pass, z0 of 2 low limbs and z2 of 2 high; the
+// difference, a0 b1 + a1 b0, is never below zero.
+void takeouthalves(std::uint64_t* middle, std::size_t count, const std::uint64_t* z0,
+                   std::size_t low, const std::uint64_t* z2, std::size_t high) {
+  std::uint64_t borrow = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint64_t take = (i < 2 * low ? z0[i] : 0) + (i < 2 * high ? z2[i] : 0) + borrow;
+    borrow = (middle[i] < take ? 1 : 0) + (middle[i] + kLimbBase < take ? 1 : 0);
+    middle[i] = middle[i] + borrow * kLimbBase - take;
+  }
+}
+
 // a * b, both of n limbs, into 2n columns.
 void balancedproduct(const std::uint64_t* a, const std::uint64_t* b, std::size_t n,
                      std::uint64_t* columns, std::uint64_t* work) {
@@ -34,15 +58,12 @@ void balancedproduct(const std::uint64_t* a, const std::uint64_t* b, std::size_t
   std::uint64_t* asum = work;               // high + 1 limbs
   std::uint64_t* bsum = asum + high + 1;    // high + 1 limbs
   std::uint64_t* middle = bsum + high + 1;  // 2 (high + 1) limbs
-  std::copy(a + low, a + n, asum);
-  asum[high] = addlimbs(asum, high, a, low);
-  std::copy(b + low, b + n, bsum);
-  bsum[high] = addlimbs(bsum, high, b, low);
+  halvessum(a + low, high, a, low, asum);
+  halvessum(b + low, high, b, low, bsum);
   balancedproduct(asum, bsum, high + 1, middle, middle + 2 * (high + 1));
 
   // (a0 + a1)(b0 + b1) - a0 b0 - a1 b1 = a0 b1 + a1 b0, below 2 base^n.
-  subtractlimbs(middle, 2 * (high + 1), columns, 2 * low);
-  subtractlimbs(middle, 2 * (high + 1), columns + 2 * low, 2 * high);
+  takeouthalves(middle, n + 1, columns, low, columns + 2 * low, high);
   addlimbs(columns + low, 2 * n - low, middle, n + 1);
 }
 

@@ -359,13 +359,25 @@ void schoolbookmultiply(const std::uint64_t* a, std::size_t na, const std::uint6
   for (std::size_t k = 0; k < nc; ++k) {
     columns[k] = 0;
   }
-  for (std::size_t i = 0; i < na; ++i) {
-    const std::uint64_t ai = a[i];
-    for (std::size_t j = 0; j < nb; ++j) {
-      columns[i + j] += ai * b[j];
+  // Rows two at a time: each column is read and written once for both.
+  std::size_t i = 0;
+  for (; i + 2 <= na; i += 2) {
+    const std::uint64_t low = a[i];
+    const std::uint64_t high = a[i + 1];
+    std::uint64_t* row = columns + i;
+    row[0] += low * b[0];
+    for (std::size_t j = 1; j < nb; ++j) {
+      row[j] += low * b[j] + high * b[j - 1];
     }
-    if ((i + 1) % kRowsPerCarry == 0) {
+    row[nb] += high * b[nb - 1];
+    if ((i + 2) % kRowsPerCarry == 0) {
       carrycolumns(columns, nc);
+    }
+  }
+  if (i < na) {
+    const std::uint64_t last = a[i];
+    for (std::size_t j = 0; j < nb; ++j) {
+      columns[i + j] += last * b[j];
     }
   }
   carrycolumns(columns, nc);
