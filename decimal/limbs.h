@@ -91,6 +91,13 @@ constexpr std::size_t kRecursiveDivisionThreshold = 8;
 // Recursive from the threshold on, else long division.
 void dividelimbs(const std::uint64_t* a, std::size_t na, const std::uint64_t* b, std::size_t nb,
                  std::uint64_t* quotient, std::uint64_t* remainder, std::uint64_t* work);
+// dividelimbs but for the last step: the remainder is left multiplied by
+// the returned scale, and the words of work from na + 1 on hold the divisor
+// multiplied by it, against which the scaled remainder compares as the
+// remainder does against the divisor.
+std::uint64_t dividescaled(const std::uint64_t* a, std::size_t na, const std::uint64_t* b,
+                           std::size_t nb, std::uint64_t* quotient, std::uint64_t* remainder,
+                           std::uint64_t* work);
 // The same by long division alone: the reference for the recursive kernel.
 void schoolbookdivide(const std::uint64_t* a, std::size_t na, const std::uint64_t* b,
                       std::size_t nb, std::uint64_t* quotient, std::uint64_t* remainder,

@@ -61,32 +61,43 @@ void dividerecursively(std::uint64_t* u, std::size_t m, const std::uint64_t* v, 
 
 }  // namespace
 
-void dividelimbs(const std::uint64_t* a, std::size_t na, const std::uint64_t* b, std::size_t nb,
-                 std::uint64_t* quotient, std::uint64_t* remainder, std::uint64_t* work) {
-  if (na < nb || nb < kRecursiveDivisionThreshold) {
-    schoolbookdivide(a, na, b, nb, quotient, remainder, work);
-    return;
-  }
-  // Scaled as for long division, so that the divisor's top limb is at
-  // least half the base.
-  const std::uint64_t scale = kLimbBase / (b[nb - 1] + 1);
+std::uint64_t dividescaled(const std::uint64_t* a, std::size_t na, const std::uint64_t* b,
+                           std::size_t nb, std::uint64_t* quotient, std::uint64_t* remainder,
+                           std::uint64_t* work) {
   std::uint64_t* u = work;           // na + 1 limbs
   std::uint64_t* v = work + na + 1;  // nb limbs
+  if (na < nb || nb == 1) {
+    std::copy(b, b + nb, v);
+    schoolbookdivide(a, na, b, nb, quotient, remainder, work);
+    return 1;
+  }
+  // Scaled so that the divisor's top limb is at least half the base.
+  const std::uint64_t scale = kLimbBase / (b[nb - 1] + 1);
   std::copy(a, a + na, u);
   u[na] = multiplysmall(u, na, scale);
   std::copy(b, b + nb, v);
   multiplysmall(v, nb, scale);
 
-  // The quotient in blocks of at most nb limbs from the top, the shortest
-  // first: each divides the remainder so far with the next limbs below it.
-  kernelscratch product(nb);
-  for (std::size_t rest = na + 1 - nb; rest > 0;) {
-    const std::size_t length = (rest - 1) % nb + 1;
-    rest -= length;
-    dividerecursively(u + rest, length, v, nb, quotient + rest, product.data());
+  const std::size_t quotientlimbs = na + 1 - nb;
+  if (nb < kRecursiveDivisionThreshold) {
+    longdivide(u, quotientlimbs, v, nb, quotient);
+  } else {
+    // The quotient in blocks of at most nb limbs from the top, the shortest
+    // first: each divides the remainder so far with the next limbs below it.
+    kernelscratch product(nb);
+    for (std::size_t rest = quotientlimbs; rest > 0;) {
+      const std::size_t length = (rest - 1) % nb + 1;
+      rest -= length;
+      dividerecursively(u + rest, length, v, nb, quotient + rest, product.data());
+    }
   }
   std::copy(u, u + nb, remainder);
-  dividesmall(remainder, nb, scale);
+  return scale;
+}
+
+void dividelimbs(const std::uint64_t* a, std::size_t na, const std::uint64_t* b, std::size_t nb,
+                 std::uint64_t* quotient, std::uint64_t* remainder, std::uint64_t* work) {
+  dividesmall(remainder, nb, dividescaled(a, na, b, nb, quotient, remainder, work));
 }
 
 }  // namespace VELDRAN::internal

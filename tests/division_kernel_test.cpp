@@ -152,13 +152,12 @@ TEST(DivisionKernel, AgreesWithLongDivisionForEveryShapeOfOperands) {
 
 TEST(DivisionKernel, RemaindersOfHalfTheBaseRoundAgainstHalfTheDivisor) {
   // Remainder limbs of 50000000 double to exactly the base: into a carry
-  // out of the top, or into the limb above (150000000 is half 300000000).
+  // out of the top, or into the limb above, with divisors that need no
+  // scaling and divisors that do.
   const std::pair<const char*, const char*> cases[] = {
-      {"50000000", "99999999"},
-      {"50000000", "100000000"},
-      {"450000000", "300000000"},
-      {"450000000", "300000001"},
-      {"250000000000000000", "100000000000000000"},
+      {"50000000", "99999999"},   {"9000000150000000", "6000000100000000"},
+      {"50000000", "100000000"},  {"450000000", "300000000"},
+      {"450000000", "300000001"}, {"250000000000000000", "100000000000000000"},
   };
   for (const auto& [a, b] : cases) {
     for (const rounding mode :
