@@ -79,13 +79,15 @@ void multiplylimbs(const std::uint64_t* a, std::size_t na, const std::uint64_t* 
     schoolbookmultiply(a, na, b, nb, columns);
     return;
   }
-  // The longer operand in pieces of the shorter one's length, each
-  // product added in at its place.
-  kernelscratch scratch(2 * nb + balancedwork(nb));
+  // The longer operand in pieces of the shorter one's length, the first
+  // product written in place, the others added in at theirs.
+  const std::size_t piecewords = na > nb ? 2 * nb : 0;
+  kernelscratch scratch(piecewords + balancedwork(nb));
   std::uint64_t* piece = scratch.data();
-  std::uint64_t* work = piece + 2 * nb;
-  std::fill(columns, columns + na + nb, 0);
-  for (std::size_t start = 0; start < na; start += nb) {
+  std::uint64_t* work = piece + piecewords;
+  balancedproduct(a, b, nb, columns, work);
+  std::fill(columns + 2 * nb, columns + na + nb, 0);
+  for (std::size_t start = nb; start < na; start += nb) {
     const std::size_t length = std::min(nb, na - start);
     if (length == nb) {
       balancedproduct(a + start, b, nb, piece, work);

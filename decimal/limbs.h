@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "decimal/rounding.h"
@@ -27,16 +28,17 @@ class kernelscratch {
   // NOLINTNEXTLINE(cppcoreguidelines-pro-type-member-init): see local_
   explicit kernelscratch(std::size_t words) {
     if (words > kLocalWords) {
-      heap_.resize(words);
+      heap_.reset(new std::uint64_t[words]);  // NOLINT(cppcoreguidelines-owning-memory)
     }
   }
-  std::uint64_t* data() { return heap_.empty() ? local_ : heap_.data(); }
+  std::uint64_t* data() { return heap_ ? heap_.get() : local_; }
 
  private:
   static constexpr std::size_t kLocalWords = 512;
-  // Left uninitialised: the kernels write every word before they read it.
-  std::uint64_t local_[kLocalWords];  // NOLINT(cppcoreguidelines-avoid-c-arrays)
-  std::vector<std::uint64_t> heap_;
+  // Left uninitialised, here and on the heap: the kernels write every word
+  // before they read it.
+  std::uint64_t local_[kLocalWords];       // NOLINT(cppcoreguidelines-avoid-c-arrays)
+  std::unique_ptr<std::uint64_t[]> heap_;  // NOLINT(cppcoreguidelines-avoid-c-arrays)
 };
 
 // --- Packing and spreading ---------------------------------------------------
