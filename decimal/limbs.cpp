@@ -359,8 +359,28 @@ void schoolbookmultiply(const std::uint64_t* a, std::size_t na, const std::uint6
   for (std::size_t k = 0; k < nc; ++k) {
     columns[k] = 0;
   }
-  // Rows two at a time: each column is read and written once for both.
+  // Rows four or two at a time: each column is read and written once for
+  // all of them.
   std::size_t i = 0;
+  for (; nb >= 3 && i + 4 <= na; i += 4) {
+    const std::uint64_t a0 = a[i];
+    const std::uint64_t a1 = a[i + 1];
+    const std::uint64_t a2 = a[i + 2];
+    const std::uint64_t a3 = a[i + 3];
+    std::uint64_t* row = columns + i;
+    row[0] += a0 * b[0];
+    row[1] += a0 * b[1] + a1 * b[0];
+    row[2] += a0 * b[2] + a1 * b[1] + a2 * b[0];
+    for (std::size_t j = 3; j < nb; ++j) {
+      row[j] += a0 * b[j] + a1 * b[j - 1] + a2 * b[j - 2] + a3 * b[j - 3];
+    }
+    row[nb] += a1 * b[nb - 1] + a2 * b[nb - 2] + a3 * b[nb - 3];
+    row[nb + 1] += a2 * b[nb - 1] + a3 * b[nb - 2];
+    row[nb + 2] += a3 * b[nb - 1];
+    if ((i + 4) % kRowsPerCarry == 0) {
+      carrycolumns(columns, nc);
+    }
+  }
   for (; i + 2 <= na; i += 2) {
     const std::uint64_t low = a[i];
     const std::uint64_t high = a[i + 1];
