@@ -448,7 +448,8 @@ void longdivide(std::uint64_t* u, std::size_t m, const std::uint64_t* v, std::si
   for (std::size_t j = m; j > 0; --j) {
     std::uint64_t* window = u + j - 1;  // n + 1 limbs
     std::uint64_t limb = estimate(window, v, n, top);
-    if (multiplysubtract(window, v, n, limb)) {
+    // A zero limb, as often the top one, leaves the window as it is.
+    if (limb != 0 && multiplysubtract(window, v, n, limb)) {
       --limb;  // rare: the estimate was one too large
       addback(window, v, n);
     }
