@@ -189,7 +189,10 @@ struct limbdivisor {
 // top / d and top % d for top below base^2: the floating-point quotient is
 // off by at most a unit or two, which the corrections take out.
 void dividetop(std::uint64_t top, const limbdivisor& d, std::uint64_t& q, std::uint64_t& r) {
-  auto quotient = static_cast<std::uint64_t>(static_cast<double>(top) * d.reciprocal);
+  // Signed conversions, top being far below 2^63, are the cheaper ones.
+  const auto signedtop = static_cast<std::int64_t>(top);
+  auto quotient = static_cast<std::uint64_t>(
+      static_cast<std::int64_t>(static_cast<double>(signedtop) * d.reciprocal));
   auto rest = static_cast<std::int64_t>(top - quotient * d.value);
   const auto divisor = static_cast<std::int64_t>(d.value);
   while (rest < 0) {
