@@ -326,6 +326,14 @@ void runkernelmpdec(benchmark::State& state, kernel k, kerneloperands& o) {
   }
 }
 
+// kRepetitions runs, reported as their statistics with their minimum.
+void repeatwithminimum(benchmark::internal::Benchmark* run) {
+  run->Repetitions(kRepetitions)
+      ->ComputeStatistics(
+          "min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); })
+      ->ReportAggregatesOnly(true);
+}
+
 void registerkernels(std::vector<std::unique_ptr<kerneloperands>>& all) {
   for (const kernel k : {kernel::multiply, kernel::divide}) {
     for (const unsigned long long places : {8ULL, 64ULL, 512ULL, 4096ULL, 32768ULL}) {
@@ -337,14 +345,9 @@ void registerkernels(std::vector<std::unique_ptr<kerneloperands>>& all) {
       checkkernel(k, o, name);
       for (const auto& [library, run] :
            {std::pair{"VELDRAN", &runkernelveldran}, std::pair{"libmpdec", &runkernelmpdec}}) {
-        benchmark::RegisterBenchmark(
+        repeatwithminimum(benchmark::RegisterBenchmark(
             (name + "/" + library).c_str(),
-            [run = run, k, &o](benchmark::State& state) { run(state, k, o); })
-            ->Repetitions(kRepetitions)
-            ->ComputeStatistics(
-                "min",
-                [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); })
-            ->ReportAggregatesOnly(true);
+            [run = run, k, &o](benchmark::State& state) { run(state, k, o); }));
       }
     }
   }
