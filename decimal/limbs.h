@@ -100,7 +100,7 @@ void dividelimbs(const std::uint64_t* a, std::size_t na, const std::uint64_t* b,
 std::uint64_t dividescaled(const std::uint64_t* a, std::size_t na, const std::uint64_t* b,
                            std::size_t nb, std::uint64_t* quotient, std::uint64_t* remainder,
                            std::uint64_t* work);
-// The same by long division alone: the reference for the recursive kernel.
+// dividelimbs by long division alone: the reference for the recursive kernel.
 void schoolbookdivide(const std::uint64_t* a, std::size_t na, const std::uint64_t* b,
                       std::size_t nb, std::uint64_t* quotient, std::uint64_t* remainder,
                       std::uint64_t* work);
