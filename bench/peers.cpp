@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <boost/multiprecision/cpp_int.hpp>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -22,6 +23,10 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+#if defined(VELDRAN_PEERS_MPDEC)
+#include <mpdecimal.h>
+#endif
 
 #include "bench/support.h"
 #include "decimal/fixedint"
@@ -219,6 +224,137 @@ void runboost(benchmark::State& state, operation op, operands& o) {
   }
 }
 
+// --- The multiplication and division kernels beside libmpdec ----------------
+// Built when libmpdec (mpdecimal.h, libmpdec.a) was found. A product of two
+// N/2-digit numbers and the quotient of N-1 digits by N/2 at N places, from
+// 8 to 32768; run with --benchmark_enable_random_interleaving=true so that
+// the repetitions of all sizes and both libraries take turns.
+#if defined(VELDRAN_PEERS_MPDEC)
+
+// An mpd_t that frees itself; its context reaches the largest precision,
+// so that products and integer quotients are exact.
+class mpdnumber {
+ public:
+  explicit mpdnumber(const std::string& text) : value_(mpd_qnew()) {
+    std::uint32_t status = 0;
+    mpd_qset_string(value_, text.c_str(), &context(), &status);
+  }
+  mpdnumber(const mpdnumber&) = delete;
+  mpdnumber& operator=(const mpdnumber&) = delete;
+  ~mpdnumber() { mpd_del(value_); }
+  mpd_t* get() { return value_; }
+  const mpd_t* get() const { return value_; }
+
+  std::string str() const {
+    char* text = mpd_to_sci(value_, 0);
+    std::string copy = text;
+    mpd_free(text);
+    return copy;
+  }
+
+  static const mpd_context_t& context() {
+    static const mpd_context_t max = [] {
+      mpd_context_t c;
+      mpd_maxcontext(&c);
+      return c;
+    }();
+    return max;
+  }
+
+ private:
+  mpd_t* value_;
+};
+
+enum class kernel { multiply, divide };
+
+// One pair of operands in VELDRAN and libmpdec, and a result kept outside
+// the loop for libmpdec.
+struct kerneloperands {
+  fixedint a, b;
+  mpdnumber da, db, result;
+
+  kerneloperands(unsigned long long places, const std::string& x, const std::string& y)
+      : a(places), b(places), da(x), db(y), result("0") {
+    a = x;
+    b = y;
+  }
+
+  void run(kernel k) {
+    std::uint32_t status = 0;
+    if (k == kernel::multiply) {
+      mpd_qmul(result.get(), da.get(), db.get(), &mpdnumber::context(), &status);
+    } else {
+      mpd_qdivint(result.get(), da.get(), db.get(), &mpdnumber::context(), &status);
+    }
+  }
+};
+
+std::unique_ptr<kerneloperands> makekerneloperands(kernel k, unsigned long long places) {
+  std::mt19937 engine(static_cast<unsigned>(places) * 2 + static_cast<unsigned>(k));
+  const std::size_t first = k == kernel::multiply ? places / 2 : places - 1;
+  const std::string x = randomdecimal(first, engine);
+  return std::make_unique<kerneloperands>(places, x, randomdecimal(places / 2, engine));
+}
+
+void checkkernel(kernel k, kerneloperands& o, const std::string& what) {
+  o.run(k);
+  const std::string mine = (k == kernel::multiply ? o.a * o.b : o.a / o.b).asstring();
+  if (mine != o.result.str()) {
+    std::fprintf(stderr, "peers: results differ for %s\n  VELDRAN  %s\n  libmpdec %s\n",
+                 what.c_str(), mine.c_str(), o.result.str().c_str());
+    std::exit(EXIT_FAILURE);
+  }
+  veldran_bench::emptylog();
+}
+
+void runkernelveldran(benchmark::State& state, kernel k, kerneloperands& o) {
+  LogTrimmer trimmer;
+  for (auto _ : state) {
+    if (k == kernel::multiply) {
+      benchmark::DoNotOptimize(o.a * o.b);
+    } else {
+      benchmark::DoNotOptimize(o.a / o.b);
+    }
+    trimmer.tick();
+  }
+}
+
+void runkernelmpdec(benchmark::State& state, kernel k, kerneloperands& o) {
+  for (auto _ : state) {
+    o.run(k);
+    benchmark::ClobberMemory();
+  }
+}
+
+// kRepetitions runs, reported as their statistics with their minimum.
+void repeatwithminimum(benchmark::internal::Benchmark* run) {
+  run->Repetitions(kRepetitions)
+      ->ComputeStatistics(
+          "min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); })
+      ->ReportAggregatesOnly(true);
+}
+
+void registerkernels(std::vector<std::unique_ptr<kerneloperands>>& all) {
+  for (const kernel k : {kernel::multiply, kernel::divide}) {
+    for (const unsigned long long places : {8ULL, 64ULL, 512ULL, 4096ULL, 32768ULL}) {
+      const std::string name =
+          std::string(k == kernel::multiply ? "kernels/multiply/" : "kernels/divide/") +
+          std::to_string(places);
+      all.push_back(makekerneloperands(k, places));
+      kerneloperands& o = *all.back();
+      checkkernel(k, o, name);
+      for (const auto& [library, run] :
+           {std::pair{"VELDRAN", &runkernelveldran}, std::pair{"libmpdec", &runkernelmpdec}}) {
+        repeatwithminimum(benchmark::RegisterBenchmark(
+            (name + "/" + library).c_str(),
+            [run = run, k, &o](benchmark::State& state) { run(state, k, o); }));
+      }
+    }
+  }
+}
+
+#endif  // VELDRAN_PEERS_MPDEC
+
 const char* nameof(operation op) {
   switch (op) {
     case operation::add:
@@ -259,6 +395,10 @@ int main(int argc, char** argv) {
       }
     }
   }
+#if defined(VELDRAN_PEERS_MPDEC)
+  std::vector<std::unique_ptr<kerneloperands>> kernels;
+  registerkernels(kernels);
+#endif
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
     return 1;

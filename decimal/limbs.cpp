@@ -146,41 +146,21 @@ std::size_t withouttopzeros(const std::uint64_t* limbs, std::size_t count) {
   return count;
 }
 
-// limbs times a factor below 10^8, in place; returns the carry out of the top.
-std::uint64_t multiplysmall(std::uint64_t* limbs, std::size_t count, std::uint64_t factor) {
-  std::uint64_t carry = 0;
-  for (std::size_t k = 0; k < count; ++k) {
-    const std::uint64_t product = limbs[k] * factor + carry;
-    carry = product / kLimbBase;
-    limbs[k] = product % kLimbBase;
-  }
-  return carry;
-}
-
-// limbs divided by a divisor below 10^8, in place; returns the remainder.
-std::uint64_t dividesmall(std::uint64_t* limbs, std::size_t count, std::uint64_t divisor) {
-  std::uint64_t rest = 0;
-  for (std::size_t k = count; k > 0; --k) {
-    const std::uint64_t part = rest * kLimbBase + limbs[k - 1];
-    limbs[k - 1] = part / divisor;
-    rest = part % divisor;
-  }
-  return rest;
-}
-
 // Subtracts q times v (n limbs) from u (n + 1 limbs); true when that went
-// below zero, in which case u holds the difference plus base^(n+1).
+// below zero, in which case u holds the difference plus base^(n+1). Each
+// product is split into its limbs apart from the others, so that only a
+// borrow of up to two runs from limb to limb.
 bool multiplysubtract(std::uint64_t* u, const std::uint64_t* v, std::size_t n, std::uint64_t q) {
-  std::uint64_t carry = 0;
+  std::uint64_t high = 0;  // the upper limb of the previous product
   std::uint64_t borrow = 0;
   for (std::size_t i = 0; i < n; ++i) {
-    const std::uint64_t product = q * v[i] + carry;
-    carry = product / kLimbBase;
-    const std::uint64_t take = product % kLimbBase + borrow;
-    borrow = u[i] < take ? 1 : 0;
+    const std::uint64_t product = q * v[i];
+    const std::uint64_t take = product % kLimbBase + high + borrow;  // at most 2 base
+    high = product / kLimbBase;
+    borrow = (u[i] < take ? 1 : 0) + (u[i] + kLimbBase < take ? 1 : 0);
     u[i] = u[i] + borrow * kLimbBase - take;
   }
-  const std::uint64_t take = carry + borrow;
+  const std::uint64_t take = high + borrow;
   const bool below = u[n] < take;
   u[n] = u[n] + (below ? kLimbBase : 0) - take;
   return below;
@@ -197,12 +177,43 @@ void addback(std::uint64_t* u, const std::uint64_t* v, std::size_t n) {
   u[n] = (u[n] + carry) % kLimbBase;
 }
 
+// A divisor limb with its reciprocal, so that each quotient limb's
+// estimate costs a multiplication rather than a division.
+struct limbdivisor {
+  std::uint64_t value;
+  double reciprocal;
+  explicit limbdivisor(std::uint64_t limb)
+      : value(limb), reciprocal(1.0 / static_cast<double>(limb)) {}
+};
+
+// top / d and top % d for top below base^2: the floating-point quotient is
+// off by at most a unit or two, which the corrections take out.
+void dividetop(std::uint64_t top, const limbdivisor& d, std::uint64_t& q, std::uint64_t& r) {
+  // Signed conversions, top being far below 2^63, are the cheaper ones.
+  const auto signedtop = static_cast<std::int64_t>(top);
+  auto quotient = static_cast<std::uint64_t>(
+      static_cast<std::int64_t>(static_cast<double>(signedtop) * d.reciprocal));
+  auto rest = static_cast<std::int64_t>(top - quotient * d.value);
+  const auto divisor = static_cast<std::int64_t>(d.value);
+  while (rest < 0) {
+    --quotient;
+    rest += divisor;
+  }
+  while (rest >= divisor) {
+    ++quotient;
+    rest -= divisor;
+  }
+  q = quotient;
+  r = static_cast<std::uint64_t>(rest);
+}
+
 // The next quotient limb's estimate from the top of u and v: never too
 // small, and at most one too large once refined by the second limb.
-std::uint64_t estimate(const std::uint64_t* u, const std::uint64_t* v, std::size_t n) {
-  const std::uint64_t top = u[n] * kLimbBase + u[n - 1];
-  std::uint64_t q = top / v[n - 1];
-  std::uint64_t r = top % v[n - 1];
+std::uint64_t estimate(const std::uint64_t* u, const std::uint64_t* v, std::size_t n,
+                       const limbdivisor& top) {
+  std::uint64_t q = 0;
+  std::uint64_t r = 0;
+  dividetop(u[n] * kLimbBase + u[n - 1], top, q, r);
   while (q >= kLimbBase || (n >= 2 && q * v[n - 2] > r * kLimbBase + u[n - 2])) {
     --q;
     r += v[n - 1];
@@ -214,6 +225,30 @@ std::uint64_t estimate(const std::uint64_t* u, const std::uint64_t* v, std::size
 }
 
 }  // namespace
+
+// Each product is split into its limbs apart from the others, so that
+// only a carry of one runs from limb to limb.
+std::uint64_t multiplysmall(std::uint64_t* x, std::size_t count, std::uint64_t factor) {
+  std::uint64_t high = 0;  // the upper limb of the previous product
+  std::uint64_t carry = 0;
+  for (std::size_t k = 0; k < count; ++k) {
+    const std::uint64_t product = x[k] * factor;
+    const std::uint64_t sum = product % kLimbBase + high + carry;  // below 2 base
+    high = product / kLimbBase;
+    carry = sum >= kLimbBase ? 1 : 0;
+    x[k] = sum - carry * kLimbBase;
+  }
+  return high + carry;
+}
+
+std::uint64_t dividesmall(std::uint64_t* x, std::size_t count, std::uint64_t divisor) {
+  const limbdivisor d(divisor);
+  std::uint64_t rest = 0;
+  for (std::size_t k = count; k > 0; --k) {
+    dividetop(rest * kLimbBase + x[k - 1], d, x[k - 1], rest);
+  }
+  return rest;
+}
 
 // --- Packing and spreading ---------------------------------------------------
 
@@ -321,19 +356,51 @@ remainder lowdigits(const std::uint64_t* limbs, std::size_t count, std::size_t p
 
 // --- Multiplication ------------------------------------------------------------
 
-void multiplylimbs(const std::uint64_t* a, std::size_t na, const std::uint64_t* b, std::size_t nb,
-                   std::uint64_t* columns) {
+void schoolbookmultiply(const std::uint64_t* a, std::size_t na, const std::uint64_t* b,
+                        std::size_t nb, std::uint64_t* columns) {
   const std::size_t nc = na + nb;
   for (std::size_t k = 0; k < nc; ++k) {
     columns[k] = 0;
   }
-  for (std::size_t i = 0; i < na; ++i) {
-    const std::uint64_t ai = a[i];
-    for (std::size_t j = 0; j < nb; ++j) {
-      columns[i + j] += ai * b[j];
+  // Rows four or two at a time: each column is read and written once for
+  // all of them.
+  std::size_t i = 0;
+  for (; nb >= 3 && i + 4 <= na; i += 4) {
+    const std::uint64_t a0 = a[i];
+    const std::uint64_t a1 = a[i + 1];
+    const std::uint64_t a2 = a[i + 2];
+    const std::uint64_t a3 = a[i + 3];
+    std::uint64_t* row = columns + i;
+    row[0] += a0 * b[0];
+    row[1] += a0 * b[1] + a1 * b[0];
+    row[2] += a0 * b[2] + a1 * b[1] + a2 * b[0];
+    for (std::size_t j = 3; j < nb; ++j) {
+      row[j] += a0 * b[j] + a1 * b[j - 1] + a2 * b[j - 2] + a3 * b[j - 3];
     }
-    if ((i + 1) % kRowsPerCarry == 0) {
+    row[nb] += a1 * b[nb - 1] + a2 * b[nb - 2] + a3 * b[nb - 3];
+    row[nb + 1] += a2 * b[nb - 1] + a3 * b[nb - 2];
+    row[nb + 2] += a3 * b[nb - 1];
+    if ((i + 4) % kRowsPerCarry == 0) {
       carrycolumns(columns, nc);
+    }
+  }
+  for (; i + 2 <= na; i += 2) {
+    const std::uint64_t low = a[i];
+    const std::uint64_t high = a[i + 1];
+    std::uint64_t* row = columns + i;
+    row[0] += low * b[0];
+    for (std::size_t j = 1; j < nb; ++j) {
+      row[j] += low * b[j] + high * b[j - 1];
+    }
+    row[nb] += high * b[nb - 1];
+    if ((i + 2) % kRowsPerCarry == 0) {
+      carrycolumns(columns, nc);
+    }
+  }
+  if (i < na) {
+    const std::uint64_t last = a[i];
+    for (std::size_t j = 0; j < nb; ++j) {
+      columns[i + j] += last * b[j];
     }
   }
   carrycolumns(columns, nc);
@@ -378,11 +445,27 @@ productfit multiplyatrest(const std::int8_t* left, const std::int8_t* right, std
 
 // --- Division ------------------------------------------------------------------
 
+void longdivide(std::uint64_t* u, std::size_t m, const std::uint64_t* v, std::size_t n,
+                std::uint64_t* q) {
+  const limbdivisor top(v[n - 1]);
+  for (std::size_t j = m; j > 0; --j) {
+    std::uint64_t* window = u + j - 1;  // n + 1 limbs
+    std::uint64_t limb = estimate(window, v, n, top);
+    // A zero limb, as often the top one, leaves the window as it is.
+    if (limb != 0 && multiplysubtract(window, v, n, limb)) {
+      --limb;  // rare: the estimate was one too large
+      addback(window, v, n);
+    }
+    q[j - 1] = limb;
+  }
+}
+
 // Knuth's algorithm D in base 10^8: both operands are scaled so that the
 // divisor's top limb is at least half the base, which keeps each quotient
 // limb's estimate from the top two limbs at most one too large.
-void dividelimbs(const std::uint64_t* a, std::size_t na, const std::uint64_t* b, std::size_t nb,
-                 std::uint64_t* quotient, std::uint64_t* remainder, std::uint64_t* work) {
+void schoolbookdivide(const std::uint64_t* a, std::size_t na, const std::uint64_t* b,
+                      std::size_t nb, std::uint64_t* quotient, std::uint64_t* remainder,
+                      std::uint64_t* work) {
   if (na < nb) {
     std::copy(a, a + na, remainder);
     std::fill(remainder + na, remainder + nb, 0);
@@ -400,16 +483,7 @@ void dividelimbs(const std::uint64_t* a, std::size_t na, const std::uint64_t* b,
   u[na] = multiplysmall(u, na, scale);
   std::copy(b, b + nb, v);
   multiplysmall(v, nb, scale);
-
-  for (std::size_t j = na - nb + 1; j > 0; --j) {
-    std::uint64_t* window = u + j - 1;  // nb + 1 limbs
-    std::uint64_t q = estimate(window, v, nb);
-    if (multiplysubtract(window, v, nb, q)) {
-      --q;  // rare: the estimate was one too large
-      addback(window, v, nb);
-    }
-    quotient[j - 1] = q;
-  }
+  longdivide(u, na - nb + 1, v, nb, quotient);
   std::copy(u, u + nb, remainder);
   dividesmall(remainder, nb, scale);
 }

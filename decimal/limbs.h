@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "decimal/rounding.h"
@@ -27,16 +28,17 @@ class kernelscratch {
   // NOLINTNEXTLINE(cppcoreguidelines-pro-type-member-init): see local_
   explicit kernelscratch(std::size_t words) {
     if (words > kLocalWords) {
-      heap_.resize(words);
+      heap_.reset(new std::uint64_t[words]);  // NOLINT(cppcoreguidelines-owning-memory)
     }
   }
-  std::uint64_t* data() { return heap_.empty() ? local_ : heap_.data(); }
+  std::uint64_t* data() { return heap_ ? heap_.get() : local_; }
 
  private:
   static constexpr std::size_t kLocalWords = 512;
-  // Left uninitialised: the kernels write every word before they read it.
-  std::uint64_t local_[kLocalWords];  // NOLINT(cppcoreguidelines-avoid-c-arrays)
-  std::vector<std::uint64_t> heap_;
+  // Left uninitialised, here and on the heap: the kernels write every word
+  // before they read it.
+  std::uint64_t local_[kLocalWords];       // NOLINT(cppcoreguidelines-avoid-c-arrays)
+  std::unique_ptr<std::uint64_t[]> heap_;  // NOLINT(cppcoreguidelines-avoid-c-arrays)
 };
 
 // --- Packing and spreading ---------------------------------------------------
@@ -62,9 +64,17 @@ std::size_t scaledown(std::uint64_t* limbs, std::size_t count, std::size_t place
 remainder lowdigits(const std::uint64_t* limbs, std::size_t count, std::size_t places);
 
 // --- Multiplication ------------------------------------------------------------
-// The exact product of a and b (top limbs non-zero) into na + nb columns.
+// Operands of at least this many limbs each are split in Karatsuba's manner;
+// below it the schoolbook rows are faster.
+constexpr std::size_t kKaratsubaThreshold = 96;
+// The exact product of a and b into na + nb columns: Karatsuba's kernel
+// where both operands reach the threshold, else the schoolbook one.
 void multiplylimbs(const std::uint64_t* a, std::size_t na, const std::uint64_t* b, std::size_t nb,
                    std::uint64_t* columns);
+// The same by rows alone, quadratic: the reference the faster kernel is
+// checked against.
+void schoolbookmultiply(const std::uint64_t* a, std::size_t na, const std::uint64_t* b,
+                        std::size_t nb, std::uint64_t* columns);
 
 enum class productfit { fits, toolarge, notatrest };
 // The exact product of two records of `places` digits into `product`, whose
@@ -75,10 +85,35 @@ productfit multiplyatrest(const std::int8_t* left, const std::int8_t* right, std
 // --- Division ------------------------------------------------------------------
 // Words of scratch that dividelimbs needs besides its operands and results.
 inline std::size_t divisionwork(std::size_t na, std::size_t nb) { return na + nb + 1; }
-// Long division of a (na limbs) by b (nb >= 1 limbs, the top one non-zero):
+// Divisors of at least this many limbs are divided recursively, the
+// quotient's halves taken through multiplications.
+constexpr std::size_t kRecursiveDivisionThreshold = 8;
+// Division of a (na limbs) by b (nb >= 1 limbs, the top one non-zero):
 // na - nb + 1 quotient limbs (none when na < nb) and nb remainder limbs.
+// Recursive from the threshold on, else long division.
 void dividelimbs(const std::uint64_t* a, std::size_t na, const std::uint64_t* b, std::size_t nb,
                  std::uint64_t* quotient, std::uint64_t* remainder, std::uint64_t* work);
+// dividelimbs but for the last step: the remainder is left multiplied by
+// the returned scale, and the words of work from na + 1 on hold the divisor
+// multiplied by it, against which the scaled remainder compares as the
+// remainder does against the divisor.
+std::uint64_t dividescaled(const std::uint64_t* a, std::size_t na, const std::uint64_t* b,
+                           std::size_t nb, std::uint64_t* quotient, std::uint64_t* remainder,
+                           std::uint64_t* work);
+// dividelimbs by long division alone: the reference for the recursive kernel.
+void schoolbookdivide(const std::uint64_t* a, std::size_t na, const std::uint64_t* b,
+                      std::size_t nb, std::uint64_t* quotient, std::uint64_t* remainder,
+                      std::uint64_t* work);
+// Long division in place of u (n + m limbs) by v (n limbs, its top limb at
+// least half the base), for u < v * 10^(8m): m quotient limbs into q, and
+// u left holding the remainder, its top m limbs zero.
+void longdivide(std::uint64_t* u, std::size_t m, const std::uint64_t* v, std::size_t n,
+                std::uint64_t* q);
+// Each limb of x times `factor` (below 10^8), in place; returns the carry
+// out of the top.
+std::uint64_t multiplysmall(std::uint64_t* x, std::size_t count, std::uint64_t factor);
+// x divided by `divisor` (below 10^8), in place; returns the remainder.
+std::uint64_t dividesmall(std::uint64_t* x, std::size_t count, std::uint64_t divisor);
 // How a remainder r below b compares with half of b; both have nb limbs.
 internal::remainder againsthalf(const std::uint64_t* r, const std::uint64_t* b, std::size_t nb);
 

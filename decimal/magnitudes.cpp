@@ -1,5 +1,6 @@
 #include "decimal/magnitudes.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 #include <stdexcept>
@@ -169,7 +170,8 @@ magnitudedivision::magnitudedivision(const std::int8_t* a, const std::int8_t* b,
   packlimbs(a, places, dividend, na);  // digits at rest: atrest() read them
   packlimbs(b, places, divisor_, nb_);
   na = scaleup(dividend, na, scale);
-  dividelimbs(dividend, na, divisor_, nb_, quotient_, remainder_, work);
+  scale_ = dividescaled(dividend, na, divisor_, nb_, quotient_, remainder_, work);
+  divisor_ = work + na + 1;  // scaled
   nq_ = na >= nb_ ? na - nb_ + 1 : 0;
 }
 
@@ -178,7 +180,10 @@ bool magnitudedivision::writequotient(std::int8_t* digits, std::size_t places) c
 }
 
 void magnitudedivision::writeremainder(std::int8_t* digits, std::size_t places) const {
-  spreadlimbs(remainder_, nb_, digits, places);
+  kernelscratch remainder(nb_);
+  std::copy(remainder_, remainder_ + nb_, remainder.data());
+  dividesmall(remainder.data(), nb_, scale_);
+  spreadlimbs(remainder.data(), nb_, digits, places);
 }
 
 // --- Multiplication ------------------------------------------------------------

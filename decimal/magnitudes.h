@@ -90,14 +90,17 @@ class magnitudedivision {
   bool writequotient(std::int8_t* digits, std::size_t places) const;
   // The remainder, which always fits the divisor's places.
   void writeremainder(std::int8_t* digits, std::size_t places) const;
-  // What the remainder amounts to against half the divisor.
+  // What the remainder amounts to against half the divisor, both scaled.
   remainder dropped() const { return againsthalf(remainder_, divisor_, nb_); }
 
  private:
   kernelscratch scratch_;
+  // The divisor and the remainder multiplied by scale_, which only the
+  // remainder's own digits need taken out.
   std::uint64_t* divisor_ = nullptr;
   std::uint64_t* quotient_ = nullptr;
   std::uint64_t* remainder_ = nullptr;
+  std::uint64_t scale_ = 1;
   std::size_t nb_ = 0;
   std::size_t nq_ = 0;
 };

@@ -150,6 +150,31 @@ TEST(DivisionKernel, AgreesWithLongDivisionForEveryShapeOfOperands) {
   }
 }
 
+TEST(DivisionKernel, RemaindersOfHalfTheBaseRoundAgainstHalfTheDivisor) {
+  // Remainder limbs of 50000000 double to exactly the base: into a carry
+  // out of the top, or into the limb above, with divisors that need no
+  // scaling and divisors that do.
+  const std::pair<const char*, const char*> cases[] = {
+      {"50000000", "99999999"},   {"9000000150000000", "6000000100000000"},
+      {"50000000", "100000000"},  {"450000000", "300000000"},
+      {"450000000", "300000001"}, {"250000000000000000", "100000000000000000"},
+  };
+  for (const auto& [a, b] : cases) {
+    for (const rounding mode :
+         {rounding::halfeven, rounding::halfawayfromzero, rounding::halftowardzero}) {
+      SCOPED_TRACE(std::string(a) + " / " + b + ", mode " + std::to_string(static_cast<int>(mode)));
+      const auto [quotient, rest] = longdivision(a, b);
+      const int order = compare(twice(rest), b);
+      const bool odd = (quotient.back() - '0') % 2 != 0;
+      const bool up = order > 0 || (order == 0 && (mode == rounding::halfawayfromzero ||
+                                                   (mode == rounding::halfeven && odd)));
+      const fixedint x = record(24, a);
+      EXPECT_EQ(magnitude(x.divide(record(24, b), mode).digits),
+                up ? increment(quotient) : quotient);
+    }
+  }
+}
+
 TEST(DivisionKernel, DivisorsOfEveryTopLimbScaleAlike) {
   // Top limbs of 1, just below half the base, at half and all nines: the
   // scaling before the division is large, small or none.
@@ -173,6 +198,9 @@ TEST(DivisionKernel, QuotientLimbsWhoseEstimateIsOneTooLargeAreCorrected) {
       {"52113839729379997099665635770559", "853918999999999999999999"},
       {"30580077682944008898498290776392", "547464000000000199999999"},
       {"72001544321151897167600068020606", "753857579999999999999999"},
+      // Adding back, a limb sums to exactly the base: the lowest, the middle.
+      {"59999999523456788765431900000002", "600000001234567899999999"},
+      {"59999999523456787530864200000000", "600000001234567899999999"},
   };
   for (const auto& [a, b] : cases) {
     expectdivision(32, a, b);
