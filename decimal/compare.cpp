@@ -70,13 +70,16 @@ bool fixedint::operator>(fixedint other) const { return compare(*this, other) > 
 
 // The copies passed to operator>, then to operator!= and from there to
 // operator==, are only logged.
+// Records that order apart are unequal, so only an even order needs the
+// whole vectors compared.
 bool fixedint::operator<(fixedint other) const {
-  if (compare(*this, other) > 0) {
+  const int order = compare(*this, other);
+  if (order > 0) {
     logcopiesdeleted(1);
     return false;
   }
   logcopiesdeleted(3);
-  return !equal(*this, other);
+  return order < 0 || !equal(*this, other);
 }
 
 // a < b is "neither greater nor equal", so a < b || a == b is "not
