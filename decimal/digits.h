@@ -79,6 +79,24 @@ inline std::size_t differingplaces(const std::int8_t* a, const std::int8_t* b, s
 // Orders two magnitudes by their significant digits, the highest digit that
 // differs read as a signed value: <0, 0 or >0.
 inline int comparemagnitudes(const std::vector<std::int8_t>& a, const std::vector<std::int8_t>& b) {
+  const std::size_t places = a.size();
+  if (b.size() == places) {
+    // Above the highest differing place both agree, so that place decides,
+    // unless one of the two digits there is a zero and all above it are
+    // zeros too: then that one has fewer significant digits. For digits at
+    // rest both rules agree; they part for a digit set below zero by hand.
+    const std::size_t differ = differingplaces(a.data(), b.data(), places);
+    if (differ == 0) {
+      return 0;
+    }
+    const std::int8_t x = a[differ - 1];
+    const std::int8_t y = b[differ - 1];
+    if ((x < 0 || y < 0) && (x == 0 || y == 0) &&
+        significantlength(a.data() + differ, places - differ) == 0) {
+      return x == 0 ? -1 : 1;
+    }
+    return x < y ? -1 : 1;
+  }
   const std::size_t la = significantlength(a);
   const std::size_t lb = significantlength(b);
   if (la != lb) {
