@@ -16,8 +16,8 @@
 #include <gmp.h>
 
 #include <algorithm>
-#include <charconv>
 #include <boost/multiprecision/cpp_int.hpp>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -44,7 +44,7 @@ namespace {
 constexpr int kRepetitions = 15;
 
 [[noreturn]] void differ(const std::string& what, const std::string& library,
-                           const std::string& theirs, const std::string& veldran) {
+                         const std::string& theirs, const std::string& veldran) {
   std::fprintf(stderr, "peers: results differ for %s\n  VELDRAN %s\n  %-7s %s\n", what.c_str(),
                veldran.c_str(), library.c_str(), theirs.c_str());
   std::exit(EXIT_FAILURE);
@@ -266,10 +266,10 @@ std::string mpdresult(operation op, const operands& o) {
 void check(operation op, const operands& o, const std::string& what) {
   const std::string mine = veldranresult(op, o);
   const std::pair<const char*, std::string> theirs[] = {
-      {"GMP", gmpresult(op, o)},
-      {"Boost", boostresult(op, o)},
+    {"GMP", gmpresult(op, o)},
+    {"Boost", boostresult(op, o)},
 #if VELDRAN_PEERS_MPDEC
-      {"libmpdec", mpdresult(op, o)},
+    {"libmpdec", mpdresult(op, o)},
 #endif
   };
   for (const auto& [library, result] : theirs) {
@@ -537,12 +537,12 @@ int main(int argc, char** argv) {
 #endif
   using runner = void (*)(benchmark::State&, operation, operands&);
   const std::pair<const char*, runner> libraries[] = {
-      {"VELDRAN", &runveldran},
+    {"VELDRAN", &runveldran},
 #if VELDRAN_PEERS_MPDEC
-      {"libmpdec", &runmpdec},
+    {"libmpdec", &runmpdec},
 #endif
-      {"GMP", &rungmp},
-      {"Boost", &runboost},
+    {"GMP", &rungmp},
+    {"Boost", &runboost},
   };
   // Made once and kept for the whole run; the benchmarks refer to them.
   std::vector<std::unique_ptr<operands>> all;

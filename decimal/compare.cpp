@@ -48,7 +48,9 @@ bool equal(const fixedint& a, const fixedint& b) {
 // Logs the deletions of `count` by-value copies that a comparison hands on
 // to another one. Nothing reads them but the comparison itself, so they
 // are not made; the log reads as if they had been.
-void logcopiesdeleted(unsigned count) { internal::logrepeated(internal::deletedfixedintline, count); }
+void logcopiesdeleted(unsigned count) {
+  internal::logrepeated(internal::deletedfixedintline, count);
+}
 
 }  // namespace
 

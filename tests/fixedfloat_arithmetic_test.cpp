@@ -468,14 +468,12 @@ TEST(FixedfloatMultiply, TinyProductsRoundByAllTheirDigits) {
           const bigfloatmodel a = make(length, digit, places, negative);
           const bigfloatmodel b = make(length, 1, half + 1 - places + 1, false);
           for (const rounding mode : kEveryRounding) {
-            SCOPED_TRACE("length " + std::to_string(length) + ": " + std::to_string(digit) +
-                         "e-" + std::to_string(places) + " x 1e-" +
-                         std::to_string(half + 2 - places) + " " +
-                         veldran_test::roundingname(mode));
+            SCOPED_TRACE("length " + std::to_string(length) + ": " + std::to_string(digit) + "e-" +
+                         std::to_string(places) + " x 1e-" + std::to_string(half + 2 - places) +
+                         " " + veldran_test::roundingname(mode));
             const veldran_test::bigresult want = veldran_test::floatmultiplymodel(a, b, mode);
             const fixedfloat product = build(a).multiply(build(b), mode);
-            EXPECT_EQ(product.value.digits,
-                      veldran_test::bigdigits(want.value.magnitude, length));
+            EXPECT_EQ(product.value.digits, veldran_test::bigdigits(want.value.magnitude, length));
             EXPECT_EQ(product.value.negative, want.value.negative);
           }
         }

@@ -406,7 +406,8 @@ TEST(FixedintNewArithmetic, AHandSetDigitInOneOperandIsReadModuloTen) {
 TEST(FixedintDifference, AnOverflowWritesNoLine) {
   const fixedint nines = num(8, "99999999");
   const fixedint minusone = num(8, "-1");
-  const veldran_test::Effect effect = veldran_test::effectof([&] { static_cast<void>(nines - minusone); });
+  const veldran_test::Effect effect =
+      veldran_test::effectof([&] { static_cast<void>(nines - minusone); });
   EXPECT_EQ(effect.threw, "Overflow occured.");
   EXPECT_EQ(effect.lines, Lines{});
   fixedint target = minusone;
