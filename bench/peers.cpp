@@ -241,9 +241,8 @@ std::string boostresult(operation op, const operands& o) {
 }
 
 #if VELDRAN_PEERS_MPDEC
-std::string mpdresult(operation op, const operands& o) {
-  mpd result;
-  std::uint32_t status = 0;
+// The sum, product or integer quotient of the operands into `result`.
+void mpdarithmetic(operation op, const operands& o, mpd& result, std::uint32_t& status) {
   switch (op) {
     case operation::add:
       mpd_qadd(result.get(), o.da.get(), o.db.get(), &mpd::exact(), &status);
@@ -255,11 +254,23 @@ std::string mpdresult(operation op, const operands& o) {
       mpd_qdivint(result.get(), o.da.get(), o.db.get(), &mpd::exact(), &status);
       break;
     case operation::compare:
+    case operation::text:
+      break;
+  }
+}
+
+std::string mpdresult(operation op, const operands& o) {
+  mpd result;
+  std::uint32_t status = 0;
+  switch (op) {
+    case operation::compare:
       return order(mpd_qcmp(o.da.get(), o.db.get(), &status) < 0);
     case operation::text:
       return o.da.str();
+    default:
+      mpdarithmetic(op, o, result, status);
+      return result.str();
   }
-  return result.str();
 }
 #endif
 
@@ -362,25 +373,14 @@ void runmpdec(benchmark::State& state, operation op, operands& o) {
   mpd result;
   std::uint32_t status = 0;
   for (auto _ : state) {
-    switch (op) {
-      case operation::add:
-        mpd_qadd(result.get(), o.da.get(), o.db.get(), &mpd::exact(), &status);
-        break;
-      case operation::multiply:
-        mpd_qmul(result.get(), o.da.get(), o.db.get(), &mpd::exact(), &status);
-        break;
-      case operation::divide:
-        mpd_qdivint(result.get(), o.da.get(), o.db.get(), &mpd::exact(), &status);
-        break;
-      case operation::compare:
-        benchmark::DoNotOptimize(mpd_qcmp(o.da.get(), o.db.get(), &status));
-        break;
-      case operation::text: {
-        char* text = mpd_to_sci(o.da.get(), 0);
-        benchmark::DoNotOptimize(text);
-        mpd_free(text);
-        break;
-      }
+    if (op == operation::compare) {
+      benchmark::DoNotOptimize(mpd_qcmp(o.da.get(), o.db.get(), &status));
+    } else if (op == operation::text) {
+      char* text = mpd_to_sci(o.da.get(), 0);
+      benchmark::DoNotOptimize(text);
+      mpd_free(text);
+    } else {
+      mpdarithmetic(op, o, result, status);
     }
     benchmark::ClobberMemory();
   }
@@ -507,9 +507,15 @@ void runtelco(benchmark::State& state) {
   }
 }
 
+// Set when --benchmark_repetitions is given, which then applies instead.
+bool repetitionsgiven = false;
+
 void registerone(const std::string& name, const std::function<void(benchmark::State&)>& run) {
-  benchmark::RegisterBenchmark(name.c_str(), run)
-      ->Repetitions(kRepetitions)
+  benchmark::internal::Benchmark* benchmark = benchmark::RegisterBenchmark(name.c_str(), run);
+  if (!repetitionsgiven) {
+    benchmark->Repetitions(kRepetitions);
+  }
+  benchmark
       ->ComputeStatistics(
           "min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); })
       ->ReportAggregatesOnly(true);
@@ -532,6 +538,10 @@ void registertelco() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    repetitionsgiven =
+        repetitionsgiven || std::string(argv[i]).rfind("--benchmark_repetitions", 0) == 0;
+  }
 #if !VELDRAN_PEERS_MPDEC
   std::fprintf(stderr, "peers: libmpdec was not found when this was built: it is left out\n");
 #endif

@@ -158,8 +158,9 @@ def timesofpeers(quick):
     peers = {}
     for entry in data["benchmarks"]:
         if entry.get("aggregate_name") == "min":
-            parts = entry["run_name"].split("/")
-            peers[tuple(parts[:-1])] = nanoseconds(entry)  # drops "repeats:N"
+            parts = [part for part in entry["run_name"].split("/")
+                     if not part.startswith("repeats:")]
+            peers[tuple(parts)] = nanoseconds(entry)
     return peers
 
 
