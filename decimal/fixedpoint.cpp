@@ -103,7 +103,7 @@ fixedfloat fixedfloat::rounded(unsigned long long places, rounding mode) const {
   const std::size_t dropped = places < fraction ? fraction - places : 0;
   // Places beyond the digits a record holds read as zeros; such a record
   // has a zero on top, which no rounding carries past.
-  const std::int8_t firstdropped = dropped != 0 && dropped <= kept ? magnitude[dropped - 1] : 0;
+  const int firstdropped = dropped != 0 && dropped <= kept ? magnitude[dropped - 1] : 0;
   const internal::remainder rest = internal::classify(
       firstdropped, dropped > 1 && !internal::iszero(magnitude, std::min(dropped - 1, kept)));
   if (dropped != 0 && kept == length &&
