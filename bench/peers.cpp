@@ -1,8 +1,10 @@
-// VELDRAN beside two arbitrary-precision integer libraries, GMP's mpz_t and
+// VELDRAN beside the decimal library libmpdec (when it was found at build
+// time) and two arbitrary-precision integer libraries, GMP's mpz_t and
 // Boost.Multiprecision's cpp_int, on the same operands: addition,
-// multiplication, comparison and decimal text, from 8 to 4096 digits.
+// multiplication, division, comparison and decimal text, from 8 to 32768
+// digits; and the telco billing workload on VELDRAN and libmpdec.
 //
-// Before anything is timed, every result is checked against the other two
+// Before anything is timed, every result is checked against the other
 // libraries' (as decimal text, or as the comparison's outcome); a mismatch
 // ends the run with a message. VELDRAN logs as it works, so its loops empty
 // the log once every 1024 operations, inside the timed loop.
@@ -15,21 +17,23 @@
 
 #include <algorithm>
 #include <boost/multiprecision/cpp_int.hpp>
-#include <cstdint>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
-#if defined(VELDRAN_PEERS_MPDEC)
-#include <mpdecimal.h>
-#endif
-
 #include "bench/support.h"
 #include "decimal/fixedint"
+#include "examples/telco.h"
+
+#if VELDRAN_PEERS_MPDEC
+#include <mpdecimal.h>
+#endif
 
 using VELDRAN::fixedint;
 using bigint = boost::multiprecision::cpp_int;
@@ -39,10 +43,10 @@ namespace {
 
 constexpr int kRepetitions = 15;
 
-[[noreturn]] void mismatch(const std::string& what, const std::string& veldran,
-                           const std::string& gmp, const std::string& boost) {
-  std::fprintf(stderr, "peers: results differ for %s\n  VELDRAN %s\n  GMP     %s\n  Boost   %s\n",
-               what.c_str(), veldran.c_str(), gmp.c_str(), boost.c_str());
+[[noreturn]] void differ(const std::string& what, const std::string& library,
+                         const std::string& theirs, const std::string& veldran) {
+  std::fprintf(stderr, "peers: results differ for %s\n  VELDRAN %s\n  %-7s %s\n", what.c_str(),
+               veldran.c_str(), library.c_str(), theirs.c_str());
   std::exit(EXIT_FAILURE);
 }
 
@@ -79,15 +83,67 @@ class mpz {
   mpz_t value_;
 };
 
-// One pair of operands in all three libraries. VELDRAN's have `places`
-// places; the peers hold the same values.
+#if VELDRAN_PEERS_MPDEC
+// An mpd_t that frees itself, and the context that keeps integers exact.
+class mpd {
+ public:
+  mpd() : value_(mpd_qnew()) {}
+  explicit mpd(const std::string& text) : mpd() { set(text); }
+  mpd(const mpd&) = delete;
+  mpd& operator=(const mpd&) = delete;
+  ~mpd() { mpd_del(value_); }
+  mpd_t* get() { return value_; }
+  const mpd_t* get() const { return value_; }
+
+  void set(const std::string& text) {
+    std::uint32_t status = 0;
+    mpd_qset_string(value_, text.c_str(), &exact(), &status);
+  }
+
+  std::string str() const {
+    char* text = mpd_to_sci(value_, 0);
+    std::string copy(text);
+    mpd_free(text);
+    return copy;
+  }
+
+  static const mpd_context_t& exact() {
+    static const mpd_context_t context = [] {
+      mpd_context_t c;
+      mpd_maxcontext(&c);
+      return c;
+    }();
+    return context;
+  }
+
+ private:
+  mpd_t* value_;
+};
+#endif
+
+// One pair of operands in every library. VELDRAN's have `places` places;
+// the peers hold the same values.
 struct operands {
   fixedint a, b;
   mpz ga, gb;
   bigint ba, bb;
+#if VELDRAN_PEERS_MPDEC
+  mpd da, db;
+#endif
 
   operands(unsigned long long places, const std::string& x, const std::string& y)
-      : a(places), b(places), ga(x), gb(y), ba(x), bb(y) {
+      : a(places),
+        b(places),
+        ga(x),
+        gb(y),
+        ba(x),
+        bb(y)
+#if VELDRAN_PEERS_MPDEC
+        ,
+        da(x),
+        db(y)
+#endif
+  {
     a = x;
     b = y;
   }
@@ -95,13 +151,14 @@ struct operands {
 
 // --- Operations, each checked once before it is timed ----------------------
 
-enum class operation { add, multiply, compare, text };
+enum class operation { add, multiply, divide, compare, text };
 
 // The operands for `op` at `digits` digits: the sum keeps its top place
-// free, the product fits in the places, and the comparison's operands agree
-// but for the units digit, so every place is looked at.
+// free, the product fits in the places, the division takes digits - 1
+// digits by digits / 2, and the comparison's operands agree but for the
+// units digit, so every place is looked at.
 std::unique_ptr<operands> makeoperands(operation op, unsigned long long digits) {
-  std::mt19937 engine(static_cast<unsigned>(digits) * 4 + static_cast<unsigned>(op));
+  std::mt19937 engine(static_cast<unsigned>(digits) * 8 + static_cast<unsigned>(op));
   switch (op) {
     case operation::add: {
       const std::string x = randomdecimal(digits - 1, engine);
@@ -109,6 +166,10 @@ std::unique_ptr<operands> makeoperands(operation op, unsigned long long digits) 
     }
     case operation::multiply: {
       const std::string x = randomdecimal(digits / 2, engine);
+      return std::make_unique<operands>(digits, x, randomdecimal(digits / 2, engine));
+    }
+    case operation::divide: {
+      const std::string x = randomdecimal(digits - 1, engine);
       return std::make_unique<operands>(digits, x, randomdecimal(digits / 2, engine));
     }
     case operation::compare: {
@@ -124,40 +185,112 @@ std::unique_ptr<operands> makeoperands(operation op, unsigned long long digits) 
   return std::make_unique<operands>(digits, randomdecimal(digits, engine), "0");
 }
 
-void check(operation op, operands& o, const std::string& what) {
+std::string order(bool less) { return less ? "less" : "not less"; }
+
+// Each library's outcome of `op`, as text.
+std::string veldranresult(operation op, const operands& o) {
   switch (op) {
-    case operation::add: {
-      mpz sum;
-      mpz_add(sum.get(), o.ga.get(), o.gb.get());
-      const std::string mine = (o.a + o.b).asstring();
-      const std::string boost = bigint(o.ba + o.bb).str();
-      if (mine != sum.str() || mine != boost) mismatch(what, mine, sum.str(), boost);
+    case operation::add:
+      return (fixedint(o.a) + o.b).asstring();
+    case operation::multiply:
+      return (o.a * o.b).asstring();
+    case operation::divide:
+      return (o.a / o.b).asstring();
+    case operation::compare:
+      return order(o.a < o.b);
+    case operation::text:
       break;
-    }
-    case operation::multiply: {
-      mpz product;
-      mpz_mul(product.get(), o.ga.get(), o.gb.get());
-      const std::string mine = (o.a * o.b).asstring();
-      const std::string boost = bigint(o.ba * o.bb).str();
-      if (mine != product.str() || mine != boost) mismatch(what, mine, product.str(), boost);
+  }
+  return o.a.asstring();
+}
+
+std::string gmpresult(operation op, const operands& o) {
+  mpz result;
+  switch (op) {
+    case operation::add:
+      mpz_add(result.get(), o.ga.get(), o.gb.get());
       break;
-    }
-    case operation::compare: {
-      const std::string mine = o.a < o.b ? "less" : "not less";
-      const std::string gmp = mpz_cmp(o.ga.get(), o.gb.get()) < 0 ? "less" : "not less";
-      const std::string boost = o.ba < o.bb ? "less" : "not less";
-      if (mine != gmp || mine != boost) mismatch(what, mine, gmp, boost);
+    case operation::multiply:
+      mpz_mul(result.get(), o.ga.get(), o.gb.get());
       break;
-    }
-    case operation::text: {
-      const std::string mine = o.a.asstring();
-      if (mine != o.ga.str() || mine != o.ba.str()) mismatch(what, mine, o.ga.str(), o.ba.str());
+    case operation::divide:
+      mpz_tdiv_q(result.get(), o.ga.get(), o.gb.get());
       break;
-    }
+    case operation::compare:
+      return order(mpz_cmp(o.ga.get(), o.gb.get()) < 0);
+    case operation::text:
+      return o.ga.str();
+  }
+  return result.str();
+}
+
+std::string boostresult(operation op, const operands& o) {
+  switch (op) {
+    case operation::add:
+      return bigint(o.ba + o.bb).str();
+    case operation::multiply:
+      return bigint(o.ba * o.bb).str();
+    case operation::divide:
+      return bigint(o.ba / o.bb).str();
+    case operation::compare:
+      return order(o.ba < o.bb);
+    case operation::text:
+      break;
+  }
+  return o.ba.str();
+}
+
+#if VELDRAN_PEERS_MPDEC
+// The sum, product or integer quotient of the operands into `result`.
+void mpdarithmetic(operation op, const operands& o, mpd& result, std::uint32_t& status) {
+  switch (op) {
+    case operation::add:
+      mpd_qadd(result.get(), o.da.get(), o.db.get(), &mpd::exact(), &status);
+      break;
+    case operation::multiply:
+      mpd_qmul(result.get(), o.da.get(), o.db.get(), &mpd::exact(), &status);
+      break;
+    case operation::divide:
+      mpd_qdivint(result.get(), o.da.get(), o.db.get(), &mpd::exact(), &status);
+      break;
+    case operation::compare:
+    case operation::text:
+      break;
+  }
+}
+
+std::string mpdresult(operation op, const operands& o) {
+  mpd result;
+  std::uint32_t status = 0;
+  switch (op) {
+    case operation::compare:
+      return order(mpd_qcmp(o.da.get(), o.db.get(), &status) < 0);
+    case operation::text:
+      return o.da.str();
+    default:
+      mpdarithmetic(op, o, result, status);
+      return result.str();
+  }
+}
+#endif
+
+void check(operation op, const operands& o, const std::string& what) {
+  const std::string mine = veldranresult(op, o);
+  const std::pair<const char*, std::string> theirs[] = {
+    {"GMP", gmpresult(op, o)},
+    {"Boost", boostresult(op, o)},
+#if VELDRAN_PEERS_MPDEC
+    {"libmpdec", mpdresult(op, o)},
+#endif
+  };
+  for (const auto& [library, result] : theirs) {
+    if (result != mine) differ(what, library, result, mine);
   }
   veldran_bench::emptylog();
 }
 
+// The sum is made from a copy of the left operand: + may write a carry
+// into its left operand, which none of these sums has.
 void runveldran(benchmark::State& state, operation op, operands& o) {
   LogTrimmer trimmer;
   for (auto _ : state) {
@@ -167,6 +300,9 @@ void runveldran(benchmark::State& state, operation op, operands& o) {
         break;
       case operation::multiply:
         benchmark::DoNotOptimize(o.a * o.b);
+        break;
+      case operation::divide:
+        benchmark::DoNotOptimize(o.a / o.b);
         break;
       case operation::compare:
         benchmark::DoNotOptimize(o.a < o.b);
@@ -192,6 +328,9 @@ void rungmp(benchmark::State& state, operation op, operands& o) {
       case operation::multiply:
         mpz_mul(result.get(), o.ga.get(), o.gb.get());
         break;
+      case operation::divide:
+        mpz_tdiv_q(result.get(), o.ga.get(), o.gb.get());
+        break;
       case operation::compare:
         benchmark::DoNotOptimize(mpz_cmp(o.ga.get(), o.gb.get()));
         break;
@@ -214,6 +353,9 @@ void runboost(benchmark::State& state, operation op, operands& o) {
       case operation::multiply:
         benchmark::DoNotOptimize(bigint(o.ba * o.bb));
         break;
+      case operation::divide:
+        benchmark::DoNotOptimize(bigint(o.ba / o.bb));
+        break;
       case operation::compare:
         benchmark::DoNotOptimize(o.ba < o.bb);
         break;
@@ -224,136 +366,26 @@ void runboost(benchmark::State& state, operation op, operands& o) {
   }
 }
 
-// --- The multiplication and division kernels beside libmpdec ----------------
-// Built when libmpdec (mpdecimal.h, libmpdec.a) was found. A product of two
-// N/2-digit numbers and the quotient of N-1 digits by N/2 at N places, from
-// 8 to 32768; run with --benchmark_enable_random_interleaving=true so that
-// the repetitions of all sizes and both libraries take turns.
-#if defined(VELDRAN_PEERS_MPDEC)
-
-// An mpd_t that frees itself; its context reaches the largest precision,
-// so that products and integer quotients are exact.
-class mpdnumber {
- public:
-  explicit mpdnumber(const std::string& text) : value_(mpd_qnew()) {
-    std::uint32_t status = 0;
-    mpd_qset_string(value_, text.c_str(), &context(), &status);
-  }
-  mpdnumber(const mpdnumber&) = delete;
-  mpdnumber& operator=(const mpdnumber&) = delete;
-  ~mpdnumber() { mpd_del(value_); }
-  mpd_t* get() { return value_; }
-  const mpd_t* get() const { return value_; }
-
-  std::string str() const {
-    char* text = mpd_to_sci(value_, 0);
-    std::string copy = text;
-    mpd_free(text);
-    return copy;
-  }
-
-  static const mpd_context_t& context() {
-    static const mpd_context_t max = [] {
-      mpd_context_t c;
-      mpd_maxcontext(&c);
-      return c;
-    }();
-    return max;
-  }
-
- private:
-  mpd_t* value_;
-};
-
-enum class kernel { multiply, divide };
-
-// One pair of operands in VELDRAN and libmpdec, and a result kept outside
-// the loop for libmpdec.
-struct kerneloperands {
-  fixedint a, b;
-  mpdnumber da, db, result;
-
-  kerneloperands(unsigned long long places, const std::string& x, const std::string& y)
-      : a(places), b(places), da(x), db(y), result("0") {
-    a = x;
-    b = y;
-  }
-
-  void run(kernel k) {
-    std::uint32_t status = 0;
-    if (k == kernel::multiply) {
-      mpd_qmul(result.get(), da.get(), db.get(), &mpdnumber::context(), &status);
-    } else {
-      mpd_qdivint(result.get(), da.get(), db.get(), &mpdnumber::context(), &status);
-    }
-  }
-};
-
-std::unique_ptr<kerneloperands> makekerneloperands(kernel k, unsigned long long places) {
-  std::mt19937 engine(static_cast<unsigned>(places) * 2 + static_cast<unsigned>(k));
-  const std::size_t first = k == kernel::multiply ? places / 2 : places - 1;
-  const std::string x = randomdecimal(first, engine);
-  return std::make_unique<kerneloperands>(places, x, randomdecimal(places / 2, engine));
-}
-
-void checkkernel(kernel k, kerneloperands& o, const std::string& what) {
-  o.run(k);
-  const std::string mine = (k == kernel::multiply ? o.a * o.b : o.a / o.b).asstring();
-  if (mine != o.result.str()) {
-    std::fprintf(stderr, "peers: results differ for %s\n  VELDRAN  %s\n  libmpdec %s\n",
-                 what.c_str(), mine.c_str(), o.result.str().c_str());
-    std::exit(EXIT_FAILURE);
-  }
-  veldran_bench::emptylog();
-}
-
-void runkernelveldran(benchmark::State& state, kernel k, kerneloperands& o) {
-  LogTrimmer trimmer;
+#if VELDRAN_PEERS_MPDEC
+// As for GMP, the result is made once; the text is a new one each time,
+// as libmpdec makes it.
+void runmpdec(benchmark::State& state, operation op, operands& o) {
+  mpd result;
+  std::uint32_t status = 0;
   for (auto _ : state) {
-    if (k == kernel::multiply) {
-      benchmark::DoNotOptimize(o.a * o.b);
+    if (op == operation::compare) {
+      benchmark::DoNotOptimize(mpd_qcmp(o.da.get(), o.db.get(), &status));
+    } else if (op == operation::text) {
+      char* text = mpd_to_sci(o.da.get(), 0);
+      benchmark::DoNotOptimize(text);
+      mpd_free(text);
     } else {
-      benchmark::DoNotOptimize(o.a / o.b);
+      mpdarithmetic(op, o, result, status);
     }
-    trimmer.tick();
-  }
-}
-
-void runkernelmpdec(benchmark::State& state, kernel k, kerneloperands& o) {
-  for (auto _ : state) {
-    o.run(k);
     benchmark::ClobberMemory();
   }
 }
-
-// kRepetitions runs, reported as their statistics with their minimum.
-void repeatwithminimum(benchmark::internal::Benchmark* run) {
-  run->Repetitions(kRepetitions)
-      ->ComputeStatistics(
-          "min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); })
-      ->ReportAggregatesOnly(true);
-}
-
-void registerkernels(std::vector<std::unique_ptr<kerneloperands>>& all) {
-  for (const kernel k : {kernel::multiply, kernel::divide}) {
-    for (const unsigned long long places : {8ULL, 64ULL, 512ULL, 4096ULL, 32768ULL}) {
-      const std::string name =
-          std::string(k == kernel::multiply ? "kernels/multiply/" : "kernels/divide/") +
-          std::to_string(places);
-      all.push_back(makekerneloperands(k, places));
-      kerneloperands& o = *all.back();
-      checkkernel(k, o, name);
-      for (const auto& [library, run] :
-           {std::pair{"VELDRAN", &runkernelveldran}, std::pair{"libmpdec", &runkernelmpdec}}) {
-        repeatwithminimum(benchmark::RegisterBenchmark(
-            (name + "/" + library).c_str(),
-            [run = run, k, &o](benchmark::State& state) { run(state, k, o); }));
-      }
-    }
-  }
-}
-
-#endif  // VELDRAN_PEERS_MPDEC
+#endif
 
 const char* nameof(operation op) {
   switch (op) {
@@ -361,6 +393,8 @@ const char* nameof(operation op) {
       return "add";
     case operation::multiply:
       return "multiply";
+    case operation::divide:
+      return "divide";
     case operation::compare:
       return "compare";
     case operation::text:
@@ -369,36 +403,173 @@ const char* nameof(operation op) {
   return "";
 }
 
+// --- The telco billing workload ------------------------------------------------
+
+// The calls billed, drawn once; the same for both libraries.
+const std::vector<unsigned long long>& calldurations() {
+  static const std::vector<unsigned long long> seconds = [] {
+    telco::durations draw(2026);
+    std::vector<unsigned long long> drawn(4096);
+    for (auto& s : drawn) s = draw.next();
+    return drawn;
+  }();
+  return seconds;
+}
+
+// Bills every drawn call once with `bill`, and gives the three sums.
+template <typename Biller>
+std::string billall(Biller& bill) {
+  for (const unsigned long long seconds : calldurations()) {
+    bill.bill(seconds);
+  }
+  return bill.sums();
+}
+
+#if VELDRAN_PEERS_MPDEC
+// The same billing on libmpdec: each call's duration read from its decimal
+// text, priced and taxed with exact products quantized to cents.
+class mpdbiller {
+ public:
+  mpdbiller()
+      : localrate_("0.0013"),
+        distancerate_("0.00894"),
+        basictaxrate_("0.0675"),
+        distancetaxrate_("0.0341"),
+        cent_("0.01"),
+        totals_("0"),
+        basictaxes_("0"),
+        distancetaxes_("0") {
+    mpd_maxcontext(&halfeven_);
+    halfeven_.round = MPD_ROUND_HALF_EVEN;
+    mpd_maxcontext(&down_);
+    down_.round = MPD_ROUND_DOWN;
+  }
+
+  void bill(unsigned long long seconds) {
+    char text[24];
+    const std::to_chars_result end = std::to_chars(text, text + sizeof text - 1, seconds);
+    *end.ptr = '\0';
+    std::uint32_t status = 0;
+    mpd_qset_string(seconds_.get(), text, &halfeven_, &status);
+    const bool distance = seconds % 2 == 1;
+    mpd_qmul(product_.get(), seconds_.get(), (distance ? distancerate_ : localrate_).get(),
+             &halfeven_, &status);
+    mpd_qquantize(price_.get(), product_.get(), cent_.get(), &halfeven_, &status);
+    mpd_qmul(product_.get(), price_.get(), basictaxrate_.get(), &down_, &status);
+    mpd_qquantize(tax_.get(), product_.get(), cent_.get(), &down_, &status);
+    mpd_qadd(totals_.get(), totals_.get(), price_.get(), &halfeven_, &status);
+    mpd_qadd(totals_.get(), totals_.get(), tax_.get(), &halfeven_, &status);
+    mpd_qadd(basictaxes_.get(), basictaxes_.get(), tax_.get(), &halfeven_, &status);
+    if (distance) {
+      mpd_qmul(product_.get(), price_.get(), distancetaxrate_.get(), &down_, &status);
+      mpd_qquantize(tax_.get(), product_.get(), cent_.get(), &down_, &status);
+      mpd_qadd(totals_.get(), totals_.get(), tax_.get(), &halfeven_, &status);
+      mpd_qadd(distancetaxes_.get(), distancetaxes_.get(), tax_.get(), &halfeven_, &status);
+    }
+  }
+
+  std::string sums() const {
+    return totals_.str() + " " + basictaxes_.str() + " " + distancetaxes_.str();
+  }
+
+ private:
+  mpd_context_t halfeven_{};
+  mpd_context_t down_{};
+  mpd localrate_, distancerate_, basictaxrate_, distancetaxrate_, cent_;
+  mpd totals_, basictaxes_, distancetaxes_;
+  mpd seconds_, product_, price_, tax_;
+};
+#endif
+
+class veldrantelco {
+ public:
+  void bill(unsigned long long seconds) { bill_.bill(seconds); }
+  std::string sums() const {
+    return telco::cents(bill_.totals()) + " " + telco::cents(bill_.basictaxes()) + " " +
+           telco::cents(bill_.distancetaxes());
+  }
+
+ private:
+  telco::biller bill_;
+};
+
+// One billed call per iteration, through the drawn durations in turn.
+template <typename Biller>
+void runtelco(benchmark::State& state) {
+  Biller bill;
+  const std::vector<unsigned long long>& seconds = calldurations();
+  std::size_t next = 0;
+  LogTrimmer trimmer;
+  for (auto _ : state) {
+    bill.bill(seconds[next]);
+    next = (next + 1) % seconds.size();
+    trimmer.tick();
+  }
+}
+
+// Set when --benchmark_repetitions is given, which then applies instead.
+bool repetitionsgiven = false;
+
+void registerone(const std::string& name, const std::function<void(benchmark::State&)>& run) {
+  benchmark::internal::Benchmark* benchmark = benchmark::RegisterBenchmark(name.c_str(), run);
+  if (!repetitionsgiven) {
+    benchmark->Repetitions(kRepetitions);
+  }
+  benchmark
+      ->ComputeStatistics(
+          "min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); })
+      ->ReportAggregatesOnly(true);
+}
+
+void registertelco() {
+  veldrantelco mine;
+  const std::string sums = billall(mine);
+  veldran_bench::emptylog();
+#if VELDRAN_PEERS_MPDEC
+  mpdbiller theirs;
+  if (billall(theirs) != sums) differ("telco", "libmpdec", theirs.sums(), sums);
+#endif
+  registerone("telco/VELDRAN", runtelco<veldrantelco>);
+#if VELDRAN_PEERS_MPDEC
+  registerone("telco/libmpdec", runtelco<mpdbiller>);
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    repetitionsgiven =
+        repetitionsgiven || std::string(argv[i]).rfind("--benchmark_repetitions", 0) == 0;
+  }
+#if !VELDRAN_PEERS_MPDEC
+  std::fprintf(stderr, "peers: libmpdec was not found when this was built: it is left out\n");
+#endif
+  using runner = void (*)(benchmark::State&, operation, operands&);
+  const std::pair<const char*, runner> libraries[] = {
+    {"VELDRAN", &runveldran},
+#if VELDRAN_PEERS_MPDEC
+    {"libmpdec", &runmpdec},
+#endif
+    {"GMP", &rungmp},
+    {"Boost", &runboost},
+  };
   // Made once and kept for the whole run; the benchmarks refer to them.
   std::vector<std::unique_ptr<operands>> all;
-  for (const operation op :
-       {operation::add, operation::multiply, operation::compare, operation::text}) {
-    for (const unsigned long long digits : {8ULL, 64ULL, 512ULL, 4096ULL}) {
+  for (const operation op : {operation::add, operation::multiply, operation::divide,
+                             operation::compare, operation::text}) {
+    for (unsigned long long digits = 8; digits <= 32768; digits *= 2) {
       const std::string name = std::string(nameof(op)) + "/" + std::to_string(digits);
       all.push_back(makeoperands(op, digits));
       operands& o = *all.back();
       check(op, o, name);
-      for (const auto& [library, run] :
-           {std::pair{"VELDRAN", &runveldran}, std::pair{"GMP", &rungmp},
-            std::pair{"Boost", &runboost}}) {
-        benchmark::RegisterBenchmark(
-            (name + "/" + library).c_str(),
-            [run = run, op, &o](benchmark::State& state) { run(state, op, o); })
-            ->Repetitions(kRepetitions)
-            ->ComputeStatistics(
-                "min",
-                [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); })
-            ->ReportAggregatesOnly(true);
+      for (const auto& [library, run] : libraries) {
+        registerone(name + "/" + library,
+                    [run = run, op, &o](benchmark::State& state) { run(state, op, o); });
       }
     }
   }
-#if defined(VELDRAN_PEERS_MPDEC)
-  std::vector<std::unique_ptr<kerneloperands>> kernels;
-  registerkernels(kernels);
-#endif
+  registertelco();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
     return 1;

@@ -1,6 +1,7 @@
 // fixedint's difference, negation, division and compound assignments. Each
 // operation makes one number object, its result, through fixedint(size);
-// every refusal it can foresee comes before that, so it logs nothing.
+// every refusal, an overflow included, is decided before that, so it logs
+// nothing.
 #include <algorithm>
 #include <stdexcept>
 #include <vector>
@@ -40,11 +41,14 @@ fixedint fixedint::operator-(const fixedint& other) const {
   if (!hassign && internal::compare(in.left, in.right, size) < 0) {
     throw std::underflow_error("Underflow occured.");
   }
-  fixedint result(size);
-  if (!internal::difference(in.left, hassign && negative, in.right, hassign && other.negative,
-                            result.digits.data(), result.negative, size)) {
+  const bool leftnegative = hassign && negative;
+  const bool rightnegative = hassign && other.negative;
+  if (!internal::differencefits(in.left, leftnegative, in.right, rightnegative, size)) {
     internal::throwoverflow();
   }
+  fixedint result(size);
+  internal::difference(in.left, leftnegative, in.right, rightnegative, result.digits.data(),
+                       result.negative, size);
   return result;
 }
 

@@ -1,6 +1,7 @@
 // fixedfloat's difference, negation, rounded product and quotient, rounding
 // to places and compound assignments. Signs are those of `value`. Each
-// operation makes one number object, its result, through fixedfloat(length).
+// operation makes one number object, its result, through fixedfloat(length),
+// once every refusal, an overflow included, has been decided.
 #include <algorithm>
 #include <stdexcept>
 #include <vector>
@@ -44,12 +45,13 @@ fixedfloat fixedfloat::operator-() const {
 fixedfloat fixedfloat::operator-(const fixedfloat& other) const {
   checklengths(*this, other);
   const internal::operanddigits in(value.digits, other.value.digits);
-  fixedfloat result(length);
-  bool negative = false;
-  if (!internal::difference(in.left, value.negative, in.right, other.value.negative,
-                            result.value.digits.data(), negative, length)) {
+  if (!internal::differencefits(in.left, value.negative, in.right, other.value.negative, length)) {
     internal::throwoverflow();
   }
+  fixedfloat result(length);
+  bool negative = false;
+  internal::difference(in.left, value.negative, in.right, other.value.negative,
+                       result.value.digits.data(), negative, length);
   setsign(result, negative);
   return result;
 }
@@ -60,12 +62,13 @@ fixedfloat fixedfloat::multiply(const fixedfloat& other, rounding mode) const {
   const internal::operanddigits in(value.digits, other.value.digits);
   const internal::magnitudeproduct product(in.left, in.right, length, length / 2);
   const bool negative = value.negative != other.value.negative;
-  fixedfloat result(length);
-  std::int8_t* digits = result.value.digits.data();
-  if (!product.writekept(digits, length) ||
-      !internal::roundmagnitude(digits, 0, length, mode, negative, product.dropped())) {
+  if (!product.keptfits(length, mode, negative)) {
     internal::throwoverflow();
   }
+  fixedfloat result(length);
+  std::int8_t* digits = result.value.digits.data();
+  product.writekept(digits, length);
+  internal::roundmagnitude(digits, 0, length, mode, negative, product.dropped());
   setsign(result, negative);
   return result;
 }
@@ -77,12 +80,13 @@ fixedfloat fixedfloat::divide(const fixedfloat& other, rounding mode) const {
   internal::checkdivisor(in.right, length);
   const internal::magnitudedivision division(in.left, in.right, length, length / 2);
   const bool negative = value.negative != other.value.negative;
-  fixedfloat result(length);
-  std::int8_t* digits = result.value.digits.data();
-  if (!division.writequotient(digits, length) ||
-      !internal::roundmagnitude(digits, 0, length, mode, negative, division.dropped())) {
+  if (!division.quotientfits(length, mode, negative)) {
     internal::throwoverflow();
   }
+  fixedfloat result(length);
+  std::int8_t* digits = result.value.digits.data();
+  division.writequotient(digits, length);
+  internal::roundmagnitude(digits, 0, length, mode, negative, division.dropped());
   setsign(result, negative);
   return result;
 }
@@ -99,18 +103,24 @@ fixedfloat fixedfloat::rounded(unsigned long long places, rounding mode) const {
   internal::requireknownmode(mode);
   std::vector<std::int8_t> spare;
   const std::int8_t* magnitude = internal::atrest(value.digits, spare);
+  const std::size_t kept = std::min<std::size_t>(length, value.digits.size());
+  const unsigned long long fraction = length / 2;
+  const std::size_t dropped = places < fraction ? fraction - places : 0;
+  // Places beyond the digits a record holds read as zeros; such a record
+  // has a zero on top, which no rounding carries past.
+  const int firstdropped = dropped != 0 && dropped <= kept ? magnitude[dropped - 1] : 0;
+  const internal::remainder rest = internal::classify(
+      firstdropped, dropped > 1 && !internal::iszero(magnitude, std::min(dropped - 1, kept)));
+  if (dropped != 0 && kept == length &&
+      !internal::roundedfits(magnitude, dropped, length, mode, value.negative, rest)) {
+    internal::throwoverflow();
+  }
   fixedfloat result(length);
   std::int8_t* digits = result.value.digits.data();
-  std::copy_n(magnitude, std::min<std::size_t>(length, value.digits.size()), digits);
-  const unsigned long long fraction = length / 2;
-  if (places < fraction) {
-    const std::size_t dropped = fraction - places;  // at least one
-    const internal::remainder rest =
-        internal::classify(digits[dropped - 1], !internal::iszero(digits, dropped - 1));
+  std::copy_n(magnitude, kept, digits);
+  if (dropped != 0) {
     std::fill_n(digits, dropped, std::int8_t{0});
-    if (!internal::roundmagnitude(digits, dropped, length, mode, value.negative, rest)) {
-      internal::throwoverflow();
-    }
+    internal::roundmagnitude(digits, dropped, length, mode, value.negative, rest);
   }
   setsign(result, value.negative);
   return result;

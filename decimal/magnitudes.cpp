@@ -121,6 +121,67 @@ bool difference(const std::int8_t* a, bool anegative, const std::int8_t* b, bool
   return true;
 }
 
+// |a| + |b| reaches 10^places exactly when a exceeds the nines' complement
+// of b: the highest place whose digits do not sum to 9 tells.
+bool differencefits(const std::int8_t* a, bool anegative, const std::int8_t* b, bool bnegative,
+                    std::size_t places) {
+  if (anegative == bnegative) {
+    return true;
+  }
+  for (std::size_t p = places; p > 0; --p) {
+    const int sum = a[p - 1] + b[p - 1];
+    if (sum != 9) {
+      return sum < 9;
+    }
+  }
+  return true;
+}
+
+bool roundedfits(const std::int8_t* digits, std::size_t lowestkept, std::size_t places,
+                 rounding mode, bool negative, remainder dropped) {
+  const bool lastkeptodd = lowestkept < places && digits[lowestkept] % 2 != 0;
+  if (!roundsup(mode, negative, lastkeptodd, dropped)) {
+    return true;
+  }
+  for (std::size_t p = lowestkept; p < places; ++p) {
+    if (digits[p] != 9) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool limbsfit(const std::uint64_t* limbs, std::size_t count, std::size_t places, rounding mode,
+              bool negative, remainder dropped) {
+  while (count > 0 && limbs[count - 1] == 0) {
+    --count;
+  }
+  // The lowest digit's parity is the lowest limb's, the base being even.
+  const bool up = roundsup(mode, negative, count > 0 && limbs[0] % 2 != 0, dropped);
+  if (count == 0) {
+    return places > 0 || !up;
+  }
+  std::size_t digits = (count - 1) * kDigitsPerLimb;
+  std::uint64_t nines = 0;  // the top limb's digits, all nines
+  for (std::uint64_t top = limbs[count - 1]; top != 0; top /= 10) {
+    ++digits;
+    nines = nines * 10 + 9;
+  }
+  if (digits != places || !up) {
+    return digits <= places;
+  }
+  // Exactly `places` digits, brought up by one unit: only all nines carry out.
+  if (limbs[count - 1] != nines) {
+    return true;
+  }
+  for (std::size_t k = 0; k + 1 < count; ++k) {
+    if (limbs[k] != kLimbBase - 1) {
+      return true;
+    }
+  }
+  return false;
+}
+
 bool addunit(std::int8_t* digits, std::size_t from, std::size_t places) {
   for (std::size_t p = from; p < places; ++p) {
     if (digits[p] != 9) {

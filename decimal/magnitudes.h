@@ -67,6 +67,22 @@ int compare(const std::int8_t* a, const std::int8_t* b, std::size_t places);
 bool difference(const std::int8_t* a, bool anegative, const std::int8_t* b, bool bnegative,
                 std::int8_t* out, bool& negative, std::size_t places);
 
+// Whether the exact signed difference a - b (each with its sign) fits
+// `places` places: only magnitudes that add up can outgrow them.
+bool differencefits(const std::int8_t* a, bool anegative, const std::int8_t* b, bool bnegative,
+                    std::size_t places);
+
+// Whether a magnitude rounded by `mode` still fits: false when rounding
+// brings it up by one unit of `lowestkept` and every place from there to
+// the top holds a nine.
+bool roundedfits(const std::int8_t* digits, std::size_t lowestkept, std::size_t places,
+                 rounding mode, bool negative, remainder dropped);
+
+// Whether `count` limbs rounded by `mode` fit `places` digits, decided as
+// the digits themselves would be by spreadlimbs and roundmagnitude.
+bool limbsfit(const std::uint64_t* limbs, std::size_t count, std::size_t places, rounding mode,
+              bool negative, remainder dropped);
+
 // Adds one unit at place `from`; false when the carry leaves the top place.
 bool addunit(std::int8_t* digits, std::size_t from, std::size_t places);
 
@@ -88,6 +104,10 @@ class magnitudedivision {
   ~magnitudedivision() = default;
   // The quotient toward zero; false when it needs more than `places` places.
   bool writequotient(std::int8_t* digits, std::size_t places) const;
+  // Whether the quotient rounded by `mode` fits `places` places.
+  bool quotientfits(std::size_t places, rounding mode, bool negative) const {
+    return limbsfit(quotient_, nq_, places, mode, negative, dropped());
+  }
   // The remainder, which always fits the divisor's places.
   void writeremainder(std::int8_t* digits, std::size_t places) const;
   // What the remainder amounts to against half the divisor, both scaled.
@@ -119,6 +139,10 @@ class magnitudeproduct {
   // The kept digits; false when they need more than `places` places.
   bool writekept(std::int8_t* digits, std::size_t places) const;
   remainder dropped() const { return dropped_; }
+  // Whether the kept digits rounded by `mode` fit `places` places.
+  bool keptfits(std::size_t places, rounding mode, bool negative) const {
+    return limbsfit(kept_, nk_, places, mode, negative, dropped_);
+  }
 
  private:
   kernelscratch scratch_;

@@ -627,6 +627,30 @@ void logline(const std::string_view& text, const std::string_view& detail) noexc
   writeline(text, detail, false, 0);
 }
 
+// The usual lines go in under one hold of the lock and one reading of the
+// clock, which lines written within the same second could not tell apart:
+// after the first, each is a copy of the line just put, while it fits.
+void logrepeated(const std::string_view& message, unsigned count) noexcept {
+  if (count != 0 && lock.tryquickly()) {
+    if (readclock() == start.second && putifusual(linetext{message, {}, false, 0})) {
+      std::stringbuf& own = *logstream.rdbuf();
+      const std::size_t length = start.length + message.size() + 1;
+      for (--count; count > 0; --count) {
+        char* const next = stringbufareas::next(own);
+        if (static_cast<std::size_t>(stringbufareas::last(own) - next) < length) {
+          break;
+        }
+        std::memcpy(next, next - length, length);
+        stringbufareas::advance(own, static_cast<int>(length));
+      }
+    }
+    lock.releasequickly();
+  }
+  for (; count > 0; --count) {
+    writelineslowly(message, {}, false, 0);
+  }
+}
+
 void logorthrow(const std::string_view& message) {
   if (!writeline(message, {}, false, 0)) {
     throwtimeerror();

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <iterator>
+#include <limits>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -346,12 +347,17 @@ TEST(FixedfloatToDouble, ReadsTheTextAsTheNearestDouble) {
     const char* text;
     double expected;
   };
+  // Past the largest double by a power of ten alone.
+  const std::string huge = "1" + std::string(309, '0') + ".0";
+  const std::string minushuge = "-" + huge;
   const Case cases[] = {
       {8, "12.3456", 12.3456},
       {8, "-0.0", -0.0},
       {8, "0.1", 0.1},
       {8, "-9999.9999", -9999.9999},
       {40, "0.00000000000000000001", 1e-20},
+      {620, huge.c_str(), std::numeric_limits<double>::infinity()},
+      {620, minushuge.c_str(), -std::numeric_limits<double>::infinity()},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -377,4 +383,97 @@ TEST(FixedfloatNewArithmetic, DigitsOutsideZeroToNineGiveDigitsAtRest) {
   veldran_test::expectdigitsatrest<fixedfloat>(operations,
                                                [](const fixedfloat& x) { return x.value.digits; });
   EXPECT_FALSE(std::isnan(a.todouble()));
+}
+
+TEST(FixedfloatNewArithmetic, AHandSetDigitInOneOperandIsReadModuloTen) {
+  const fixedfloat a = num(16, "-1234.56780123");
+  const fixedfloat b = num(16, "97.0000304");
+  veldran_test::expecthandsetdigitreadmoduloten<fixedfloat>(
+      a, b, 16,
+      {[](const fixedfloat& x, const fixedfloat& y) { return x - y; },
+       [](const fixedfloat& x, const fixedfloat& y) { return x * y; },
+       [](const fixedfloat& x, const fixedfloat& y) { return x / y; },
+       [](const fixedfloat& x, const fixedfloat& y) { return x.multiply(y, rounding::ceiling); },
+       [](const fixedfloat& x, const fixedfloat& y) { return x.divide(y, rounding::floor); }},
+      [](fixedfloat& x) -> std::vector<std::int8_t>& { return x.value.digits; }, record);
+}
+
+// --- Refusals ------------------------------------------------------------------------
+
+// An overflow is found before the result is made, as every other refusal
+// of these operations is, so nothing is logged.
+TEST(FixedfloatNewArithmetic, AnOverflowWritesNoLine) {
+  const fixedfloat big = num(8, "9999.9999");
+  const fixedfloat tiny = num(8, "-0.0001");
+  const fixedfloat two = num(8, "2.0");
+  const fixedfloat half = num(8, "0.5");
+  const fixedfloat nines = num(4, "99.99");
+  const fixedfloat a = num(4, "9.99");
+  const fixedfloat b = num(4, "10.01");
+  const fixedfloat almostone = num(4, "0.99");
+  fixedfloat target = big;
+  const std::function<void()> refusals[] = {
+      [&] { static_cast<void>(big - tiny); },
+      [&] { static_cast<void>(big * two); },
+      [&] { static_cast<void>(big / half); },
+      [&] { static_cast<void>(big.multiply(two, rounding::towardzero)); },
+      [&] { static_cast<void>(big.divide(half, rounding::towardzero)); },
+      // 99.9999 brought up to 100.00, and 99.99 to 100.0: carries out of the top.
+      [&] { static_cast<void>(a.multiply(b, rounding::awayfromzero)); },
+      [&] { static_cast<void>(nines.rounded(1, rounding::ceiling)); },
+      [&] { static_cast<void>(nines.divide(almostone, rounding::towardzero)); },
+      [&] { target -= tiny; },
+  };
+  for (std::size_t i = 0; i < std::size(refusals); ++i) {
+    SCOPED_TRACE(i);
+    const veldran_test::Effect effect = veldran_test::effectof(refusals[i]);
+    EXPECT_EQ(effect.threw, "Overflow occured.");
+    EXPECT_EQ(effect.lines, Lines{});
+  }
+}
+
+// --- Products smaller than the last place ----------------------------------------------
+
+// Products whose every digit is dropped, at lengths whose product spans
+// two or more limbs of eight digits: each mode rounds them by all of
+// their digits, the top ones included.
+TEST(FixedfloatMultiply, TinyProductsRoundByAllTheirDigits) {
+  using veldran_test::bigfloatmodel;
+  const auto make = [](unsigned long long length, unsigned digit, unsigned long long places,
+                       bool negative) {
+    bigfloatmodel m;
+    m.length = length;
+    m.value.size = length;
+    m.value.negative = negative;
+    // digit x 10^-places
+    m.value.magnitude = veldran_test::bigmultiply(veldran_test::bigof(digit),
+                                                  veldran_test::bigpow10(length / 2 - places));
+    return m;
+  };
+  const auto build = [](const bigfloatmodel& m) {
+    fixedfloat x(m.length);
+    x.value.digits = veldran_test::bigdigits(m.value.magnitude, m.length);
+    x.value.negative = x.negative = m.value.negative;
+    return x;
+  };
+  for (const unsigned long long length : {20ULL, 24ULL, 32ULL, 40ULL, 48ULL}) {
+    const unsigned long long half = length / 2;
+    for (unsigned long long places = half / 2 + 1; places <= half; ++places) {
+      for (const unsigned digit : {1U, 5U, 9U}) {
+        for (const bool negative : {false, true}) {
+          const bigfloatmodel a = make(length, digit, places, negative);
+          const bigfloatmodel b = make(length, 1, half + 1 - places + 1, false);
+          for (const rounding mode : kEveryRounding) {
+            SCOPED_TRACE("length " + std::to_string(length) + ": " + std::to_string(digit) + "e-" +
+                         std::to_string(places) + " x 1e-" + std::to_string(half + 2 - places) +
+                         " " + veldran_test::roundingname(mode));
+            const veldran_test::bigresult want = veldran_test::floatmultiplymodel(a, b, mode);
+            const fixedfloat product = build(a).multiply(build(b), mode);
+            EXPECT_EQ(product.value.digits, veldran_test::bigdigits(want.value.magnitude, length));
+            EXPECT_EQ(product.value.negative, want.value.negative);
+          }
+        }
+      }
+    }
+  }
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "decimal/fixedfloat"
 #include "decimal/fixedint"
 #include "support/log_capture.h"
 
@@ -129,5 +130,114 @@ TEST(FixedintComparison, EachCopyOfTheRightOperandLogsItsDeletion) {
     c.compare(c.a, c.b);
     EXPECT_EQ(capture.messages(),
               std::vector<std::string>(c.deletions, "Deleted fixedint object."));
+  }
+}
+
+// --- The place where two records first differ, from the top ------------------------
+
+namespace {
+
+// A record of `size` places with mixed digits up to `top` and zeros above.
+fixedint pattern(unsigned long long size, unsigned long long top) {
+  fixedint x(size);
+  for (unsigned long long i = 0; i <= top && i < size; ++i) {
+    x.digits[i] = static_cast<std::int8_t>((i * 7 + 3) % 10);
+  }
+  return x;
+}
+
+// Sizes on either side of whole words of eight places, and places with
+// the top word only partly used.
+const unsigned long long kSizes[] = {1, 7, 8, 9, 15, 16, 17, 24, 31, 33, 64, 65};
+
+}  // namespace
+
+// b holds the larger digit at `place` and agrees with a everywhere else,
+// with every place significant or only those up to `place`; then both are
+// made negative, which reverses the order.
+TEST(FixedintComparison, TheHighestDifferingPlaceDecidesWhereverItLies) {
+  for (const unsigned long long size : kSizes) {
+    for (unsigned long long place = 0; place < size; ++place) {
+      for (const unsigned long long top : {size - 1, place}) {
+        for (const std::int8_t low : {0, 4}) {
+          SCOPED_TRACE("size " + std::to_string(size) + " place " + std::to_string(place) +
+                       " top " + std::to_string(top) + " low " + std::to_string(low));
+          fixedint a = pattern(size, top);
+          fixedint b = a;
+          a.digits[place] = low;
+          b.digits[place] = 6;
+          EXPECT_TRUE(a < b);
+          EXPECT_FALSE(b < a);
+          EXPECT_TRUE(b > a);
+          EXPECT_FALSE(a > b);
+          EXPECT_TRUE(a <= b && !(a >= b) && a != b);
+          a.negative = b.negative = true;
+          EXPECT_TRUE(b < a);
+          EXPECT_TRUE(a > b);
+          EXPECT_TRUE(b <= a && !(b >= a));
+          b.digits[place] = low;
+          EXPECT_TRUE(a == b && !(a < b) && !(a > b) && a <= b && a >= b);
+        }
+      }
+    }
+  }
+}
+
+// Records of different sizes order by their significant digits alone,
+// however the shorter one's top word is filled.
+TEST(FixedintComparison, DifferentSizesOrderBySignificantDigitsAtEveryLength) {
+  for (const unsigned long long small : kSizes) {
+    for (const unsigned long long large : {small + 1, small + 8, small + 9}) {
+      for (unsigned long long top = 0; top < small; ++top) {
+        SCOPED_TRACE(std::to_string(small) + " and " + std::to_string(large) + " places, top " +
+                     std::to_string(top));
+        const fixedint a = pattern(small, top);
+        fixedint b = pattern(large, top);
+        EXPECT_FALSE(a > b || b > a);  // one value in both
+        b.digits[top + 1] = 1;         // one more significant digit
+        EXPECT_TRUE(b > a);
+        EXPECT_TRUE(a < b);
+        EXPECT_FALSE(a > b);
+      }
+    }
+  }
+}
+
+// A digit set below zero by hand is compared as a signed value where the
+// significant digits are as many, but makes its record the longer one
+// where it stands above all of the other's: at every place and size.
+TEST(FixedintComparison, ANegativeHandSetDigitCountsAsSignificantAtEveryPlace) {
+  for (const unsigned long long size : kSizes) {
+    for (unsigned long long place = 0; place < size; ++place) {
+      SCOPED_TRACE("size " + std::to_string(size) + " place " + std::to_string(place));
+      fixedint a = pattern(size, place);
+      fixedint b = a;
+      a.digits[place] = -3;
+      b.digits[place] = 0;
+      EXPECT_TRUE(a > b);  // pattern() leaves the places above empty
+      EXPECT_TRUE(b < a);
+      if (place + 1 < size) {
+        a.digits[place + 1] = b.digits[place + 1] = 2;  // now both reach higher
+        EXPECT_TRUE(a < b);
+        EXPECT_FALSE(a > b);
+      }
+    }
+  }
+}
+
+// fixedfloat compares its values the same way, at lengths on either side
+// of whole words.
+TEST(FixedfloatComparison, TheHighestDifferingPlaceDecidesWhereverItLies) {
+  for (const unsigned long long length : {8ULL, 14ULL, 16ULL, 18ULL, 34ULL}) {
+    for (unsigned long long place = 0; place < length; ++place) {
+      SCOPED_TRACE("length " + std::to_string(length) + " place " + std::to_string(place));
+      VELDRAN::fixedfloat a(length);
+      a.value = pattern(length, length - 1);
+      VELDRAN::fixedfloat b = a;
+      a.value.digits[place] = 2;
+      b.value.digits[place] = 8;
+      EXPECT_TRUE(a < b && b > a && a <= b && b >= a && a != b);
+      EXPECT_FALSE(b < a || a > b || a >= b || a == b);
+    }
   }
 }

@@ -350,6 +350,8 @@ TEST(FixedintToDouble, ReadsTheTextAsTheNearestDouble) {
       {16, "9007199254740993", 9007199254740992.0},  // a tie goes to even
       {16, "9007199254740995", 9007199254740996.0},
       {309, "1" + std::string(308, '0'), 1e308},
+      {310, "1" + std::string(309, '0'), std::numeric_limits<double>::infinity()},
+      {310, "-1" + std::string(309, '0'), -std::numeric_limits<double>::infinity()},
       {400, std::string(400, '9'), std::numeric_limits<double>::infinity()},
       {400, "-" + std::string(400, '9'), -std::numeric_limits<double>::infinity()},
   };
@@ -382,4 +384,30 @@ TEST(FixedintNewArithmetic, DigitsOutsideZeroToNineGiveDigitsAtRest) {
                                                [](const fixedint& x) { return x.digits; });
     EXPECT_FALSE(std::isnan(a.todouble()));
   }
+}
+
+TEST(FixedintNewArithmetic, AHandSetDigitInOneOperandIsReadModuloTen) {
+  const fixedint a = num(12, "-987654321012");
+  const fixedint b = num(12, "30000407");
+  veldran_test::expecthandsetdigitreadmoduloten<fixedint>(
+      a, b, 12,
+      {[](const fixedint& x, const fixedint& y) { return x - y; },
+       [](const fixedint& x, const fixedint& y) { return x / y; },
+       [](const fixedint& x, const fixedint& y) { return x % y; },
+       [](const fixedint& x, const fixedint& y) { return x.divide(y, rounding::halfeven); }},
+      [](fixedint& x) -> std::vector<std::int8_t>& { return x.digits; }, record);
+}
+
+// An overflow is found before the result is made, so nothing is logged.
+TEST(FixedintDifference, AnOverflowWritesNoLine) {
+  const fixedint nines = num(8, "99999999");
+  const fixedint minusone = num(8, "-1");
+  const veldran_test::Effect effect =
+      veldran_test::effectof([&] { static_cast<void>(nines - minusone); });
+  EXPECT_EQ(effect.threw, "Overflow occured.");
+  EXPECT_EQ(effect.lines, Lines{});
+  fixedint target = minusone;
+  const veldran_test::Effect compound = veldran_test::effectof([&] { target -= nines; });
+  EXPECT_EQ(compound.threw, "Overflow occured.");
+  EXPECT_EQ(compound.lines, Lines{});
 }

@@ -157,4 +157,40 @@ void expectdigitsatrest(const std::vector<std::function<Number()>>& operations,
   }
 }
 
+// A digit set by hand in one operand alone is read modulo ten: each
+// operation gives what it gives with that digit at rest, whichever operand
+// holds it and wherever it lies. `show` writes a result; `digitsof` picks a
+// number's digits, of which there are `places`.
+template <typename Number>
+void expecthandsetdigitreadmoduloten(
+    const Number& a, const Number& b, std::size_t places,
+    const std::vector<std::function<Number(const Number&, const Number&)>>& operations,
+    const std::function<std::vector<std::int8_t>&(Number&)>& digitsof,
+    const std::function<std::string(const Number&)>& show) {
+  const auto outcome = [&](const auto& operation, const Number& x, const Number& y) {
+    try {
+      return show(operation(x, y));
+    } catch (const std::exception& error) {
+      return std::string("threw ") + error.what();
+    }
+  };
+  const std::int8_t handset[] = {10, 13, 127, -1, -128};
+  for (std::size_t place = 0; place < places; place += 5) {
+    for (const std::int8_t digit : handset) {
+      for (const bool left : {true, false}) {
+        SCOPED_TRACE("place " + std::to_string(place) + " digit " + std::to_string(digit) +
+                     (left ? " left" : " right"));
+        Number odd = left ? a : b;
+        Number atrest = odd;
+        digitsof(odd)[place] = digit;
+        digitsof(atrest)[place] = static_cast<std::int8_t>((digit % 10 + 10) % 10);
+        for (const auto& operation : operations) {
+          EXPECT_EQ(left ? outcome(operation, odd, b) : outcome(operation, a, odd),
+                    left ? outcome(operation, atrest, b) : outcome(operation, a, atrest));
+        }
+      }
+    }
+  }
+}
+
 }  // namespace veldran_test
