@@ -62,7 +62,8 @@ rationalpower powerofratio(const bignum& numerator, const bignum& denominator, c
     return p;
   }
   // Past 2^40 the exponent only grows each bound in the direction it points.
-  const auto exponent = static_cast<long long>(std::min<std::uint64_t>(internal::smallof(k), 1ULL << 40U));
+  const auto exponent =
+      static_cast<long long>(std::min<std::uint64_t>(internal::smallof(k), 1ULL << 40U));
   const auto dn = static_cast<long long>(internal::decimaldigits(numerator));
   const auto dd = static_cast<long long>(internal::decimaldigits(denominator));
   const auto h = static_cast<long long>(places);
@@ -117,7 +118,8 @@ floatpower powerbysquaring(const bignum& x, std::size_t places, const bignum& k,
       f.exponent -= static_cast<long long>(places);
       truncateto(f, digits);
     }
-    const long long magnitude = static_cast<long long>(internal::decimaldigits(f.mantissa)) + f.exponent;
+    const long long magnitude =
+        static_cast<long long>(internal::decimaldigits(f.mantissa)) + f.exponent;
     if (above ? magnitude - 1 >= limit : magnitude <= -limit) {
       f.escaped = true;
       return f;
@@ -279,8 +281,8 @@ rationalpower rationalfractionalpower(const bignum& x, const bignum& y, bool yne
 
 // exp(y ln x) for x > 0, approximated: a first pass at few digits settles
 // results surely too large or tiny and bounds the digits before the point.
-scaledresult exponentialpower(const bignum& x, const bignum& y, bool ynegative,
-                              std::size_t places, rounding mode) {
+scaledresult exponentialpower(const bignum& x, const bignum& y, bool ynegative, std::size_t places,
+                              rounding mode) {
   const std::size_t whole = internal::decimaldigits(internal::shiftdown(y, places));
   // t = y ln x at `scale`, within `error`.
   const auto exponentof = [&](std::size_t scale, bignum& error) {
@@ -315,8 +317,8 @@ scaledresult exponentialpower(const bignum& x, const bignum& y, bool ynegative,
       a.error = internal::add(a.value.magnitude, internal::bigpow10(scale + 1));
       return a;
     }
-    const bignum size = internal::add(
-        internal::shiftdown(internal::add(a.value.magnitude, a.error), scale), one());
+    const bignum size =
+        internal::add(internal::shiftdown(internal::add(a.value.magnitude, a.error), scale), one());
     a.error = internal::add(a.error, internal::multiplysmall(internal::multiply(terror, size), 2));
     return a;
   });

@@ -22,7 +22,7 @@ fixedfloat fixedfloat::sqrt(rounding mode) const {
   internal::remainder dropped = internal::remainder::zero;
   if (!internal::iszero(rest)) {
     dropped = internal::compare(rest, r.magnitude) <= 0 ? internal::remainder::belowhalf
-                                                         : internal::remainder::abovehalf;
+                                                        : internal::remainder::abovehalf;
   }
   if (internal::roundsup(mode, false, internal::isodd(r.magnitude), dropped)) {
     r.magnitude = internal::add(r.magnitude, internal::bigof(1));
