@@ -51,6 +51,20 @@ std::size_t decimaldigits(const bignum& a) {
   return digits;
 }
 
+std::size_t trailingzeros(const bignum& a) {
+  std::size_t zeros = 0;
+  for (const std::uint64_t limb : a.limbs) {
+    if (limb != 0) {
+      for (std::uint64_t rest = limb; rest % 10 == 0; rest /= 10) {
+        ++zeros;
+      }
+      return zeros;
+    }
+    zeros += kDigitsPerLimb;
+  }
+  return 0;
+}
+
 int compare(const bignum& a, const bignum& b) {
   if (a.limbs.size() != b.limbs.size()) {
     return a.limbs.size() < b.limbs.size() ? -1 : 1;
@@ -205,6 +219,13 @@ bignum squareroot(const bignum& a) {
 
 std::vector<bool> bitsof(const bignum& n) {
   std::vector<bool> bits;
+  if (n.limbs.size() <= 2) {  // below 10^16: the machine word's bits
+    for (std::uint64_t v = smallof(n); v != 0; v >>= 1U) {
+      bits.push_back((v & 1U) != 0);
+    }
+    std::reverse(bits.begin(), bits.end());
+    return bits;
+  }
   bignum rest = n;
   while (!iszero(rest)) {
     std::uint64_t bit = 0;

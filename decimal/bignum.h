@@ -26,6 +26,7 @@ bool bigtodigits(const bignum& a, std::int8_t* digits, std::size_t places);
 inline bool iszero(const bignum& a) { return a.limbs.empty(); }
 inline bool isodd(const bignum& a) { return !a.limbs.empty() && (a.limbs[0] & 1U) != 0; }
 std::size_t decimaldigits(const bignum& a);  // 0 for zero
+std::size_t trailingzeros(const bignum& a);  // 0 for zero
 int compare(const bignum& a, const bignum& b);
 // a as an unsigned 64-bit number, saturating at the largest.
 std::uint64_t smallof(const bignum& a);

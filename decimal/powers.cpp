@@ -92,20 +92,22 @@ struct floatpower {
   bool escaped = false;
 };
 
+// Keeps at least `digits` digits, dropping whole limbs only: no division.
 void truncateto(floatpower& f, std::size_t digits) {
   const std::size_t have = internal::decimaldigits(f.mantissa);
-  if (have > digits) {
-    f.mantissa = internal::shiftdown(f.mantissa, have - digits);
-    f.exponent += static_cast<long long>(have - digits);
+  const std::size_t drop = have > digits ? (have - digits) / 8 : 0;
+  if (drop > 0) {
+    f.mantissa.limbs.erase(f.mantissa.limbs.begin(),
+                           f.mantissa.limbs.begin() + static_cast<std::ptrdiff_t>(drop));
+    f.exponent += static_cast<long long>(8 * drop);
   }
 }
 
 // Each product is truncated once, so x^k carries at most 2k - 1 relative
 // errors below 10^(1-digits). A partial power only moves away from 1, so
 // one beyond 10^(places+2) or below 10^-(places+2) settles the result.
-floatpower powerbysquaring(const bignum& x, std::size_t places, const bignum& k,
+floatpower powerbysquaring(const bignum& x, bool above, std::size_t places, const bignum& k,
                            std::size_t digits) {
-  const bool above = internal::compare(x, internal::bigpow10(places)) > 0;
   const auto limit = static_cast<long long>(places) + 2;
   floatpower f{x, -static_cast<long long>(places), false};
   const std::vector<bool> bits = internal::bitsof(k);
@@ -134,10 +136,17 @@ scaledresult approximatepower(const bignum& x, std::size_t places, const bignum&
                               rounding mode, bool negative) {
   const bool above = internal::compare(x, internal::bigpow10(places)) > 0;
   const std::size_t dk = internal::decimaldigits(k);
-  for (std::size_t guard = 10;; guard *= 2) {
+  // A first pass at few digits tells the digits before the point: the
+  // power P is within 1% of x^k, so P < 10^top and 1/P < 10^(2-top).
+  const floatpower rough = powerbysquaring(x, above, places, k, dk + 10);
+  const long long top =
+      static_cast<long long>(internal::decimaldigits(rough.mantissa)) + rough.exponent;
+  const long long before = rough.escaped ? 0 : inverse ? 2 - top : top;
+  const std::size_t extra = static_cast<std::size_t>(std::max(before, 0LL)) + 1;
+  for (std::size_t guard = 6;; guard *= 2) {
     const std::size_t scale = places + guard;
-    const std::size_t digits = 2 * places + dk + 6 + guard;
-    const floatpower f = powerbysquaring(x, places, k, digits);
+    const std::size_t digits = places + extra + dk + 6 + guard;
+    const floatpower f = rough.escaped ? rough : powerbysquaring(x, above, places, k, digits);
     if (f.escaped) {
       if (above != inverse) {
         internal::throwoverflow();
@@ -181,8 +190,8 @@ scaledresult integerpower(const bignum& x, bool xnegative, const bignum& n, bool
     return scaledresult{bignum(), negative};
   }
   // x = top / 10^f in lowest terms, then inverted for a negative n.
-  bignum top = x;
-  const std::size_t tens = takefactors(top, 10, places);
+  const std::size_t tens = std::min<std::size_t>(internal::trailingzeros(x), places);
+  bignum top = internal::shiftdown(x, tens);
   bignum bottom = internal::bigpow10(places - tens);
   if (nnegative) {
     top.limbs.swap(bottom.limbs);
