@@ -93,9 +93,10 @@ TEST(MathematicsRandom, SquareRootsAreRoundedExactly) {
   for (int i = 0; i < 60; ++i) {
     const unsigned long long length = lengthfor(i, true);
     const mathoperand x = operandof(length, random.number(length / 2, length / 2, i % 10 == 0));
-    expectevery(x, [](const fixedfloat& f, rounding m) { return f.sqrt(m); },
-                veldran_test::ineverymode([&](rounding m) { return veldran_test::sqrtmodel(x, m); }),
-                "sqrt");
+    expectevery(
+        x, [](const fixedfloat& f, rounding m) { return f.sqrt(m); },
+        veldran_test::ineverymode([&](rounding m) { return veldran_test::sqrtmodel(x, m); }),
+        "sqrt");
   }
 }
 
@@ -103,17 +104,20 @@ TEST(MathematicsRandom, WholePowersAreRoundedExactly) {
   generator random{2};
   for (int i = 0; i < 60; ++i) {
     const unsigned long long length = lengthfor(i, true);
-    const mathoperand x = operandof(length, random.number(std::min(3ULL, length / 2), length / 2, true));
+    const mathoperand x =
+        operandof(length, random.number(std::min(3ULL, length / 2), length / 2, true));
     const auto n = static_cast<long long>(random.below(25)) - 12;
-    expectevery(x, [n](const fixedfloat& f, rounding m) { return f.pow(n, m); },
-                veldran_test::ineverymode([&](rounding m) { return veldran_test::powmodel(x, n, m); }),
-                "pow " + std::to_string(n));
+    expectevery(
+        x, [n](const fixedfloat& f, rounding m) { return f.pow(n, m); },
+        veldran_test::ineverymode([&](rounding m) { return veldran_test::powmodel(x, n, m); }),
+        "pow " + std::to_string(n));
     // The same power through a whole fixedfloat exponent, where it fits.
     if (std::to_string(n < 0 ? -n : n).size() > length / 2) continue;
     const fixedfloat y(length, std::to_string(n));
-    expectevery(x, [&y](const fixedfloat& f, rounding m) { return f.pow(y, m); },
-                veldran_test::ineverymode([&](rounding m) { return veldran_test::powmodel(x, n, m); }),
-                "pow y " + std::to_string(n));
+    expectevery(
+        x, [&y](const fixedfloat& f, rounding m) { return f.pow(y, m); },
+        veldran_test::ineverymode([&](rounding m) { return veldran_test::powmodel(x, n, m); }),
+        "pow y " + std::to_string(n));
   }
 }
 
@@ -124,8 +128,9 @@ TEST(MathematicsRandom, ExpMatchesTheInterval) {
     // Up to 2.5 (h + 1), past where the result overflows or underflows.
     const std::string bound = std::to_string(5 * (length / 2 + 1) / 2 + 1);
     const mathoperand x = operandof(length, random.number(bound.size(), length / 2, true));
-    expectevery(x, [](const fixedfloat& f, rounding m) { return f.exp(m); },
-                veldran_test::expmodel(x), "exp");
+    expectevery(
+        x, [](const fixedfloat& f, rounding m) { return f.exp(m); }, veldran_test::expmodel(x),
+        "exp");
   }
 }
 
@@ -134,10 +139,12 @@ TEST(MathematicsRandom, LogarithmsMatchTheInterval) {
   for (int i = 0; i < 40; ++i) {
     const unsigned long long length = lengthfor(i, false);
     const mathoperand x = operandof(length, random.number(length / 2, length / 2, i % 8 == 0));
-    expectevery(x, [](const fixedfloat& f, rounding m) { return f.ln(m); },
-                veldran_test::lnmodel(x, false), "ln");
-    expectevery(x, [](const fixedfloat& f, rounding m) { return f.log10(m); },
-                veldran_test::lnmodel(x, true), "log10");
+    expectevery(
+        x, [](const fixedfloat& f, rounding m) { return f.ln(m); }, veldran_test::lnmodel(x, false),
+        "ln");
+    expectevery(
+        x, [](const fixedfloat& f, rounding m) { return f.log10(m); },
+        veldran_test::lnmodel(x, true), "log10");
   }
 }
 
@@ -145,16 +152,19 @@ TEST(MathematicsRandom, FractionalPowersMatchTheInterval) {
   generator random{5};
   for (int i = 0; i < 30; ++i) {
     const unsigned long long length = lengthfor(i, false);
-    const mathoperand x = operandof(length, random.number(std::min(2ULL, length / 2), length / 2, false));
+    const mathoperand x =
+        operandof(length, random.number(std::min(2ULL, length / 2), length / 2, false));
     std::string ytext = random.number(1, length / 2, true);
     ytext += ytext.find('.') == std::string::npos ? ".7" : "7";  // a fraction, kept if it fits
     mathoperand y = operandof(length, ytext.substr(0, ytext.find('.') + 1 + length / 2));
-    if (iszero(x.magnitude) || veldran_test::bigsplit(y.magnitude, length / 2).remainder.limbs.empty()) {
+    if (iszero(x.magnitude) ||
+        veldran_test::bigsplit(y.magnitude, length / 2).remainder.limbs.empty()) {
       continue;
     }
     const fixedfloat yf = floatof(y);
-    expectevery(x, [&yf](const fixedfloat& f, rounding m) { return f.pow(yf, m); },
-                veldran_test::exppowmodel(x, y), "pow " + ytext);
+    expectevery(
+        x, [&yf](const fixedfloat& f, rounding m) { return f.pow(yf, m); },
+        veldran_test::exppowmodel(x, y), "pow " + ytext);
   }
 }
 
@@ -180,8 +190,8 @@ struct exactcase {
   const char* name;
   unsigned long long length;
   const char* x;
-  const char* y;       // the exponent of pow, or nullptr
-  const char* root;    // x^y = root^p for a rational pow, else nullptr
+  const char* y;     // the exponent of pow, or nullptr
+  const char* root;  // x^y = root^p for a rational pow, else nullptr
   long long p;
 };
 
@@ -211,22 +221,25 @@ TEST_P(MathematicsExact, AndItsNeighboursRoundRightInEveryMode) {
     const mathoperand& x = operands[k];
     const std::string what = name + (k == 0 ? "" : k == 1 ? " below" : " above");
     if (name == "sqrt") {
-      expectevery(x, [](const fixedfloat& f, rounding m) { return f.sqrt(m); },
-                  veldran_test::ineverymode([&](rounding m) { return veldran_test::sqrtmodel(x, m); }),
-                  what);
+      expectevery(
+          x, [](const fixedfloat& f, rounding m) { return f.sqrt(m); },
+          veldran_test::ineverymode([&](rounding m) { return veldran_test::sqrtmodel(x, m); }),
+          what);
     } else if (name == "exp") {
-      expectevery(x, [](const fixedfloat& f, rounding m) { return f.exp(m); },
-                  veldran_test::expmodel(x), what);
+      expectevery(
+          x, [](const fixedfloat& f, rounding m) { return f.exp(m); }, veldran_test::expmodel(x),
+          what);
     } else if (name == "ln" || name == "log10") {
       const bool base10 = name == "log10";
-      expectevery(x,
-                  [base10](const fixedfloat& f, rounding m) { return base10 ? f.log10(m) : f.ln(m); },
-                  veldran_test::lnmodel(x, base10), what);
+      expectevery(
+          x, [base10](const fixedfloat& f, rounding m) { return base10 ? f.log10(m) : f.ln(m); },
+          veldran_test::lnmodel(x, base10), what);
     } else if (c.root == nullptr) {
       const long long n = std::stoll(c.y);
-      expectevery(x, [n](const fixedfloat& f, rounding m) { return f.pow(n, m); },
-                  veldran_test::ineverymode([&](rounding m) { return veldran_test::powmodel(x, n, m); }),
-                  what);
+      expectevery(
+          x, [n](const fixedfloat& f, rounding m) { return f.pow(n, m); },
+          veldran_test::ineverymode([&](rounding m) { return veldran_test::powmodel(x, n, m); }),
+          what);
     } else {
       const fixedfloat y(c.length, c.y);
       const auto call = [&y](const fixedfloat& f, rounding m) { return f.pow(y, m); };
@@ -296,8 +309,8 @@ TEST(MathematicsRefusals, ComeBeforeTheResultAndLeaveTheOperand) {
        [](const fixedfloat& f) { return f.pow(-1000000000000000000LL); }, veldran_test::kOverflow},
       {"a power just past the top", 16, "10", [](const fixedfloat& f) { return f.pow(8); },
        veldran_test::kOverflow},
-      {"a fractional power past the top", 16, "1000", [&](const fixedfloat& f) { return f.pow(threehalves); },
-       veldran_test::kOverflow},
+      {"a fractional power past the top", 16, "1000",
+       [&](const fixedfloat& f) { return f.pow(threehalves); }, veldran_test::kOverflow},
       {"an exponent of another length", 16, "2", [&](const fixedfloat& f) { return f.pow(eight); },
        "length_error: Size is not equal!"},
   };
@@ -351,8 +364,9 @@ TEST(MathematicsLog, EachFunctionWritesOnlyItsResultsLines) {
   const fixedfloat x(16, "1.5");
   const fixedfloat near1(16, "1.00001");  // a power too long to work out exactly
   const std::vector<std::function<fixedfloat()>> calls{
-      [&] { return x.sqrt(); },   [&] { return x.exp(); },    [&] { return x.ln(); },
-      [&] { return x.log10(); },  [&] { return x.pow(3); },   [&] { return x.pow(x); },
+      [&] { return x.sqrt(); },  [&] { return x.exp(); },
+      [&] { return x.ln(); },    [&] { return x.log10(); },
+      [&] { return x.pow(3); },  [&] { return x.pow(x); },
       [&] { return x.pow(-7); }, [&] { return near1.pow(100000LL); }};
   for (const auto& call : calls) {
     veldran_test::LogCapture log;

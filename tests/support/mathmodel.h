@@ -121,7 +121,8 @@ inline interval expinterval(const bignum& top, const bignum& bottom, unsigned lo
     term.hi = ceilquotient(bigmultiply(term.hi, top), divisor);
     sum.lo = bigadd(sum.lo, term.lo);
     sum.hi = bigadd(sum.hi, term.hi);
-    const bool halving = bigcompare(bigmultiply(top, bigof(2)), bigmultiply(bottom, bigof(i + 1))) <= 0;
+    const bool halving =
+        bigcompare(bigmultiply(top, bigof(2)), bigmultiply(bottom, bigof(i + 1))) <= 0;
     if (halving && bigcompare(term.hi, bigof(1)) <= 0) {
       sum.hi = bigadd(sum.hi, bigof(1));
       return sum;
@@ -219,7 +220,8 @@ inline interval signedexp(const bignum& top, const bignum& bottom, bool negative
 
 inline everymode expmodel(const mathoperand& x) {
   const bignum unit = bigpow10(x.length / 2);
-  if (iszero(x.magnitude)) return everymode(std::size(kEveryRounding), resulttext(x.length, unit, false));
+  if (iszero(x.magnitude))
+    return everymode(std::size(kEveryRounding), resulttext(x.length, unit, false));
   return roundedmodel(x.length, false, [&](unsigned long long scale) {
     return signedexp(x.magnitude, unit, x.negative, scale);
   });
@@ -239,8 +241,8 @@ inline everymode lnmodel(const mathoperand& x, bool base10) {
     return everymode(modes, resulttext(x.length, bigmultiply(bigof(tens), unit), below));
   }
   return roundedmodel(x.length, below, [&](unsigned long long scale) {
-    const interval l = below ? lninterval(unit, x.magnitude, scale)
-                             : lninterval(x.magnitude, unit, scale);
+    const interval l =
+        below ? lninterval(unit, x.magnitude, scale) : lninterval(x.magnitude, unit, scale);
     if (!base10) return l;
     const interval ten = ln10interval(scale);
     const bignum one = bigpow10(scale);
@@ -257,13 +259,13 @@ inline everymode exppowmodel(const mathoperand& x, const mathoperand& y) {
   const bool negative = below != y.negative;  // the sign of y ln x
   return roundedmodel(x.length, false, [&](unsigned long long scale) {
     const unsigned long long wide = scale + bigplaces(y.magnitude);
-    const interval l = below ? lninterval(unit, x.magnitude, wide)
-                             : lninterval(x.magnitude, unit, wide);
+    const interval l =
+        below ? lninterval(unit, x.magnitude, wide) : lninterval(x.magnitude, unit, wide);
     const bignum bottom = bigpow10(wide + x.length / 2);
-    const interval lo = signedexp(bigmultiply(y.magnitude, negative ? l.hi : l.lo), bottom,
-                                  negative, scale);
-    const interval hi = signedexp(bigmultiply(y.magnitude, negative ? l.lo : l.hi), bottom,
-                                  negative, scale);
+    const interval lo =
+        signedexp(bigmultiply(y.magnitude, negative ? l.hi : l.lo), bottom, negative, scale);
+    const interval hi =
+        signedexp(bigmultiply(y.magnitude, negative ? l.lo : l.hi), bottom, negative, scale);
     return interval{lo.lo, hi.hi};
   });
 }
