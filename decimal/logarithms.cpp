@@ -12,10 +12,30 @@ namespace {
 
 using internal::bignum;
 
-void refusenonpositive(const fixedint& value, const bignum& x) {
-  if (value.negative || internal::iszero(x)) {
+// ln x or log10 x for x > 0. Of a power of ten, log10 is the exponent
+// itself, as ln is 0 of 1; every other one is irrational.
+fixedfloat logarithm(const fixedfloat& f, rounding mode, bool base10) {
+  internal::requireknownmode(mode);
+  const std::size_t places = f.length / 2;
+  const bignum x = internal::magnitudeof(f.value, f.length);
+  if (f.value.negative || internal::iszero(x)) {
     internal::throwdomain();
   }
+  const std::size_t digits = internal::decimaldigits(x);
+  internal::scaledresult r;
+  if (internal::compare(x, internal::bigpow10(digits - 1)) == 0 &&
+      (base10 || digits - 1 == places)) {
+    r.negative = digits - 1 < places;
+    const std::size_t exponent = r.negative ? places - (digits - 1) : digits - 1 - places;
+    r.magnitude = internal::shiftup(internal::bigof(exponent), places);
+  } else {
+    const std::size_t guard = 10 + internal::decimaldigits(internal::bigof(f.length));
+    r = internal::roundapproximated(places, guard, mode, [&](std::size_t scale) {
+      return base10 ? internal::log10approx(x, places, scale)
+                    : internal::lnapprox(x, places, scale);
+    });
+  }
+  return internal::makeresult(f.length, r);
 }
 
 }  // namespace
@@ -41,41 +61,8 @@ fixedfloat fixedfloat::exp(rounding mode) const {
   return internal::makeresult(length, r);
 }
 
-fixedfloat fixedfloat::ln(rounding mode) const {
-  internal::requireknownmode(mode);
-  const std::size_t places = length / 2;
-  const bignum x = internal::magnitudeof(value, length);
-  refusenonpositive(value, x);
-  internal::scaledresult r;
-  if (internal::compare(x, internal::bigpow10(places)) != 0) {
-    const std::size_t guard = 10 + internal::decimaldigits(internal::bigof(length));
-    r = internal::roundapproximated(places, guard, mode, [&](std::size_t scale) {
-      return internal::lnapprox(x, places, scale);
-    });
-  }
-  return internal::makeresult(length, r);
-}
+fixedfloat fixedfloat::ln(rounding mode) const { return logarithm(*this, mode, false); }
 
-fixedfloat fixedfloat::log10(rounding mode) const {
-  internal::requireknownmode(mode);
-  const std::size_t places = length / 2;
-  const bignum x = internal::magnitudeof(value, length);
-  refusenonpositive(value, x);
-  const std::size_t digits = internal::decimaldigits(x);
-  internal::scaledresult r;
-  if (internal::compare(x, internal::bigpow10(digits - 1)) == 0) {
-    // A power of ten: the exponent itself.
-    const bool negative = digits - 1 < places;
-    const std::size_t exponent = negative ? places - (digits - 1) : digits - 1 - places;
-    r.magnitude = internal::shiftup(internal::bigof(exponent), places);
-    r.negative = negative;
-  } else {
-    const std::size_t guard = 10 + internal::decimaldigits(internal::bigof(length));
-    r = internal::roundapproximated(places, guard, mode, [&](std::size_t scale) {
-      return internal::log10approx(x, places, scale);
-    });
-  }
-  return internal::makeresult(length, r);
-}
+fixedfloat fixedfloat::log10(rounding mode) const { return logarithm(*this, mode, true); }
 
 }  // namespace VELDRAN
