@@ -162,8 +162,8 @@ void runint(reader& in, state& s) {
   withoperand(xm);
   current.argument = std::to_string(e);
   const fixedint& x = s.ints[a];
-  const std::string expected = veldran_test::intpowmodel(
-      xm.size, veldran_test::bigof(xm.magnitude), xm.negative, xm.hassign, e);
+  const std::string expected = veldran_test::intpowmodel(xm.size, veldran_test::bigof(xm.magnitude),
+                                                         xm.negative, xm.hassign, e);
   if (check<fixedint>([&] { return x.pow(e); }, [](const fixedint& r) { return r.asstring(); },
                       expected, xm.size, s.ints[d])) {
     intmodel kept = freshint(xm.size);
