@@ -153,8 +153,10 @@ inline interval ln10interval(unsigned long long scale) {
   return twoatanh(bigof(9), bigof(11), scale);  // 10 = (1 + 9/11) / (1 - 9/11)
 }
 
-// ln(top / bottom) for top >= bottom: k ln 10 + ln m with 1 <= m < 10.
-inline interval lninterval(const bignum& top, const bignum& bottom, unsigned long long scale) {
+// ln(top / bottom) for top >= bottom: k ln 10 + ln m with 1 <= m < 10;
+// `ten` is ln 10 at the same scale.
+inline interval lninterval(const bignum& top, const bignum& bottom, unsigned long long scale,
+                           const interval& ten) {
   unsigned long long k = 0;
   bignum unit = bottom;
   while (bigcompare(bigmultiply(unit, bigof(10)), top) <= 0) {
@@ -162,7 +164,6 @@ inline interval lninterval(const bignum& top, const bignum& bottom, unsigned lon
     ++k;
   }
   interval m = twoatanh(bigsubtract(top, unit), bigadd(top, unit), scale);
-  const interval ten = ln10interval(scale);
   m.lo = bigadd(m.lo, bigmultiply(ten.lo, bigof(k)));
   m.hi = bigadd(m.hi, bigmultiply(ten.hi, bigof(k)));
   return m;
@@ -241,10 +242,10 @@ inline everymode lnmodel(const mathoperand& x, bool base10) {
     return everymode(modes, resulttext(x.length, bigmultiply(bigof(tens), unit), below));
   }
   return roundedmodel(x.length, below, [&](unsigned long long scale) {
-    const interval l =
-        below ? lninterval(unit, x.magnitude, scale) : lninterval(x.magnitude, unit, scale);
-    if (!base10) return l;
     const interval ten = ln10interval(scale);
+    const interval l = below ? lninterval(unit, x.magnitude, scale, ten)
+                             : lninterval(x.magnitude, unit, scale, ten);
+    if (!base10) return l;
     const bignum one = bigpow10(scale);
     return interval{bigdivide(bigmultiply(l.lo, one), ten.hi).quotient,
                     ceilquotient(bigmultiply(l.hi, one), ten.lo)};
@@ -259,8 +260,9 @@ inline everymode exppowmodel(const mathoperand& x, const mathoperand& y) {
   const bool negative = below != y.negative;  // the sign of y ln x
   return roundedmodel(x.length, false, [&](unsigned long long scale) {
     const unsigned long long wide = scale + bigplaces(y.magnitude);
+    const interval ten = ln10interval(wide);
     const interval l =
-        below ? lninterval(unit, x.magnitude, wide) : lninterval(x.magnitude, unit, wide);
+        below ? lninterval(unit, x.magnitude, wide, ten) : lninterval(x.magnitude, unit, wide, ten);
     const bignum bottom = bigpow10(wide + x.length / 2);
     const interval lo =
         signedexp(bigmultiply(y.magnitude, negative ? l.hi : l.lo), bottom, negative, scale);
