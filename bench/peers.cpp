@@ -2,7 +2,9 @@
 // time) and two arbitrary-precision integer libraries, GMP's mpz_t and
 // Boost.Multiprecision's cpp_int, on the same operands: addition,
 // multiplication, division, comparison and decimal text, from 8 to 32768
-// digits; and the telco billing workload on VELDRAN and libmpdec.
+// digits; the telco billing workload on VELDRAN and libmpdec; and, where
+// libmpdec was found, the mathematics functions beside libmpdec's at
+// length 38 and precision 38.
 //
 // Before anything is timed, every result is checked against the other
 // libraries' (as decimal text, or as the comparison's outcome); a mismatch
@@ -28,6 +30,7 @@
 #include <vector>
 
 #include "bench/support.h"
+#include "decimal/fixedfloat"
 #include "decimal/fixedint"
 #include "examples/telco.h"
 
@@ -507,6 +510,154 @@ void runtelco(benchmark::State& state) {
   }
 }
 
+#if VELDRAN_PEERS_MPDEC
+// --- Mathematics beside libmpdec ----------------------------------------------
+// libmpdec's default context at precision 38 (its exp, ln and log10 are
+// correctly rounded, half-even); VELDRAN at length 38, whose 19 fraction
+// digits are 20 significant ones for these operands. Each result is checked
+// against libmpdec's quantized to 19 fraction digits before it is timed.
+
+using VELDRAN::fixedfloat;
+using VELDRAN::rounding;
+
+enum class mathoperation { exp, ln, log10, sqrt, powinteger, powfraction };
+
+struct mathcase {
+  const char* name;
+  mathoperation op;
+  const char* x;
+  const char* y;  // the exponent of the powers
+};
+
+constexpr mathcase kMathCases[] = {
+    {"exp", mathoperation::exp, "1.2345678901234567891", "0"},
+    {"ln", mathoperation::ln, "1.2345678901234567891", "0"},
+    {"log10", mathoperation::log10, "1.2345678901234567891", "0"},
+    {"sqrt", mathoperation::sqrt, "1.2345678901234567891", "0"},
+    {"pow-integer", mathoperation::powinteger, "1.0375", "360"},
+    {"pow-fraction", mathoperation::powfraction, "1.2345678901234567891", "2.7182818284590452353"},
+};
+
+// An mpd_t that frees itself, in one shared context.
+class mpdecimal {
+ public:
+  explicit mpdecimal(const char* text, mpd_context_t* context) : value_(mpd_new(context)) {
+    mpd_set_string(value_, text, context);
+  }
+  mpdecimal(const mpdecimal&) = delete;
+  mpdecimal& operator=(const mpdecimal&) = delete;
+  ~mpdecimal() { mpd_del(value_); }
+  mpd_t* get() const { return value_; }
+
+ private:
+  mpd_t* value_;
+};
+
+fixedfloat veldranmath(const mathcase& c, const fixedfloat& x, const fixedfloat& y) {
+  switch (c.op) {
+    case mathoperation::exp:
+      return x.exp();
+    case mathoperation::ln:
+      return x.ln();
+    case mathoperation::log10:
+      return x.log10();
+    case mathoperation::sqrt:
+      return x.sqrt();
+    case mathoperation::powinteger:
+      return x.pow(std::stoll(c.y));
+    case mathoperation::powfraction:
+      break;
+  }
+  return x.pow(y);
+}
+
+void mpdmath(const mathcase& c, mpd_t* result, const mpd_t* x, const mpd_t* y,
+             mpd_context_t* context) {
+  switch (c.op) {
+    case mathoperation::exp:
+      mpd_exp(result, x, context);
+      break;
+    case mathoperation::ln:
+      mpd_ln(result, x, context);
+      break;
+    case mathoperation::log10:
+      mpd_log10(result, x, context);
+      break;
+    case mathoperation::sqrt:
+      mpd_sqrt(result, x, context);
+      break;
+    case mathoperation::powinteger:
+    case mathoperation::powfraction:
+      mpd_pow(result, x, y, context);
+      break;
+  }
+}
+
+mpd_context_t* mathcontext() {
+  static mpd_context_t context;
+  mpd_defaultcontext(&context);
+  context.prec = 38;
+  return &context;
+}
+
+void checkmath(const mathcase& c) {
+  mpd_context_t* context = mathcontext();
+  const mpdecimal x(c.x, context);
+  const mpdecimal y(c.y, context);
+  const mpdecimal result("0", context);
+  const mpdecimal places("1e-19", context);
+  mpdmath(c, result.get(), x.get(), y.get(), context);
+  mpd_quantize(result.get(), result.get(), places.get(), context);
+  char* text = mpd_to_sci(result.get(), 0);
+  const std::string theirs = text;
+  mpd_free(text);
+  const std::string mine = veldranmath(c, fixedfloat(38, c.x), fixedfloat(38, c.y)).asstring(19);
+  veldran_bench::emptylog();
+  if (mine != theirs) {
+    std::fprintf(stderr, "peers: %s differs\n  VELDRAN  %s\n  libmpdec %s\n", c.name, mine.c_str(),
+                 theirs.c_str());
+    std::exit(EXIT_FAILURE);
+  }
+}
+
+void runveldranmath(benchmark::State& state, const mathcase& c) {
+  const fixedfloat x(38, c.x);
+  const fixedfloat y(38, c.y);
+  LogTrimmer trimmer;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(veldranmath(c, x, y));
+    trimmer.tick();
+  }
+}
+
+void runmpdmath(benchmark::State& state, const mathcase& c) {
+  mpd_context_t* context = mathcontext();
+  const mpdecimal x(c.x, context);
+  const mpdecimal y(c.y, context);
+  const mpdecimal result("0", context);
+  for (auto _ : state) {
+    mpdmath(c, result.get(), x.get(), y.get(), context);
+    benchmark::ClobberMemory();
+  }
+}
+
+void registermathematics() {
+  for (const mathcase& c : kMathCases) {
+    checkmath(c);
+    for (const auto& [library, run] :
+         {std::pair{"VELDRAN", &runveldranmath}, std::pair{"libmpdec", &runmpdmath}}) {
+      benchmark::RegisterBenchmark((std::string("math/") + c.name + "/38/" + library).c_str(),
+                                   [run = run, &c](benchmark::State& state) { run(state, c); })
+          ->Repetitions(kRepetitions)
+          ->ComputeStatistics(
+              "min",
+              [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); })
+          ->ReportAggregatesOnly(true);
+    }
+  }
+}
+#endif
+
 // Set when --benchmark_repetitions is given, which then applies instead.
 bool repetitionsgiven = false;
 
@@ -570,6 +721,9 @@ int main(int argc, char** argv) {
     }
   }
   registertelco();
+#if VELDRAN_PEERS_MPDEC
+  registermathematics();
+#endif
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
     return 1;

@@ -364,6 +364,51 @@ BENCHMARK(BM_FixedfloatRounded)->Arg(8)->Arg(38)->Arg(64)->Arg(512)->Arg(4096);
 BENCHMARK(BM_FixedfloatTodouble)->Arg(8)->Arg(38)->Arg(64)->Arg(512)->Arg(4096);
 BENCHMARK(BM_FixedfloatCompound)->Arg(8)->Arg(38)->Arg(64)->Arg(512)->Arg(4096);
 
+// --- Mathematics ------------------------------------------------------------------------
+// 1.2345678901234567891 (and its powers: the integer 37, the fraction e to
+// 19 places), cut to the fraction places of `length`; the time should grow
+// no faster than a product's times the log of the length.
+
+template <typename Operation>
+void mathbench(benchmark::State& state, Operation operation) {
+  const auto length = static_cast<unsigned long long>(state.range(0));
+  const std::string x = std::string("1.2345678901234567891").substr(0, 2 + length / 2);
+  const std::string e = std::string("2.7182818284590452353").substr(0, 2 + length / 2);
+  const fixedfloat a(length, x);
+  const fixedfloat y(length, e);
+  timelogged(state, [&] { return operation(a, y); });
+}
+
+void BM_FixedintPow(benchmark::State& state) {
+  const fixedint x(static_cast<unsigned long long>(state.range(0)), 3);
+  timelogged(state, [&] { return x.pow(static_cast<unsigned long long>(state.range(0)) / 2); });
+}
+void BM_FixedfloatPowInteger(benchmark::State& state) {
+  mathbench(state, [](const fixedfloat& a, const fixedfloat&) { return a.pow(37); });
+}
+void BM_FixedfloatPowFraction(benchmark::State& state) {
+  mathbench(state, [](const fixedfloat& a, const fixedfloat& y) { return a.pow(y); });
+}
+void BM_FixedfloatSqrt(benchmark::State& state) {
+  mathbench(state, [](const fixedfloat& a, const fixedfloat&) { return a.sqrt(); });
+}
+void BM_FixedfloatExp(benchmark::State& state) {
+  mathbench(state, [](const fixedfloat& a, const fixedfloat&) { return a.exp(); });
+}
+void BM_FixedfloatLn(benchmark::State& state) {
+  mathbench(state, [](const fixedfloat& a, const fixedfloat&) { return a.ln(); });
+}
+void BM_FixedfloatLog10(benchmark::State& state) {
+  mathbench(state, [](const fixedfloat& a, const fixedfloat&) { return a.log10(); });
+}
+BENCHMARK(BM_FixedintPow)->Arg(38)->Arg(512)->Arg(4096);
+BENCHMARK(BM_FixedfloatPowInteger)->Arg(38)->Arg(76)->Arg(152);
+BENCHMARK(BM_FixedfloatPowFraction)->Arg(38)->Arg(76)->Arg(152);
+BENCHMARK(BM_FixedfloatSqrt)->Arg(38)->Arg(76)->Arg(152)->Arg(4096);
+BENCHMARK(BM_FixedfloatExp)->Arg(38)->Arg(76)->Arg(152);
+BENCHMARK(BM_FixedfloatLn)->Arg(38)->Arg(76)->Arg(152);
+BENCHMARK(BM_FixedfloatLog10)->Arg(38)->Arg(76)->Arg(152);
+
 // --- The telco billing workload ------------------------------------------------------
 
 // One billed call per iteration, so the time per iteration is the time per

@@ -15,23 +15,6 @@ namespace veldran_fuzz {
 
 namespace {
 
-// Runs `operation`, which makes one number, against the model's outcome;
-// `take` checks and keeps a result. A result's whole life logs what one
-// count-constructed record logs, and nothing else.
-template <class Number, class Operation, class Take>
-void expectmade(outcome predicted, unsigned long long places, Operation&& operation, Take&& take) {
-  const std::vector<std::string> life = onelife<Number>(places);
-  const long long before = logsize();
-  bool made = false;
-  expectoutcome(predicted, 0, [&] {
-    const Number result = operation();
-    made = true;
-    take(result);
-  });
-  FUZZ_CHECK(!made || messagessince(before) == life,
-             "the result logged other lines than one record's life");
-}
-
 // The double nearest the exact value, read from its text by strtod.
 void expectdouble(double got, const std::string& exact) {
   const double want = std::strtod(exact.c_str(), nullptr);

@@ -166,6 +166,31 @@ intmodel intresult(const bigresult& r);
 floatmodel floatresult(const bigresult& r, unsigned long long length);
 bigfloatmodel bigfloatof(const floatmodel& m);
 
+// What one record made by the count constructor logs in its life.
+template <class Number>
+std::vector<std::string> onelife(unsigned long long places) {
+  const long long before = logsize();
+  { const Number x(places); }
+  return messagessince(before);
+}
+
+// Runs `operation`, which makes one number, against the model's outcome;
+// `take` checks and keeps a result. A result's whole life logs what one
+// count-constructed record logs, and nothing else.
+template <class Number, class Operation, class Take>
+void expectmade(outcome predicted, unsigned long long places, Operation&& operation, Take&& take) {
+  const std::vector<std::string> life = onelife<Number>(places);
+  const long long before = logsize();
+  bool made = false;
+  expectoutcome(predicted, 0, [&] {
+    const Number result = operation();
+    made = true;
+    take(result);
+  });
+  FUZZ_CHECK(!made || messagessince(before) == life,
+             "the result logged other lines than one record's life");
+}
+
 // --- Input decoding ---------------------------------------------------------------
 
 class reader {
@@ -307,6 +332,7 @@ void textgrammar(reader& in, state& s);
 void money(reader& in, state& s);
 
 // Family 4: mathematics: pow, sqrt, exp, ln.
+void mathematics(reader& in, state& s);
 
 }  // namespace veldran_fuzz
 

@@ -65,7 +65,7 @@ const operation kFamilies[kFamilySlots] = {
     money,
 
     // 4: mathematics: pow, sqrt, exp, ln.
-    nullptr,
+    mathematics,
 
     // 5 to 7: free.
     nullptr,
