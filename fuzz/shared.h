@@ -166,14 +166,6 @@ intmodel intresult(const bigresult& r);
 floatmodel floatresult(const bigresult& r, unsigned long long length);
 bigfloatmodel bigfloatof(const floatmodel& m);
 
-// What one record made by the count constructor logs in its life.
-template <class Number>
-std::vector<std::string> onelife(unsigned long long places) {
-  const long long before = logsize();
-  { const Number x(places); }
-  return messagessince(before);
-}
-
 // Runs `operation`, which makes one number, against the model's outcome;
 // `take` checks and keeps a result. A result's whole life logs what one
 // count-constructed record logs, and nothing else.
