@@ -76,6 +76,7 @@ void logclear() {
   }
   logstream.str("");
   logstream.clear();
+  internal::clearindex();
 }
 
 void setlogcapacity(std::size_t bytes) {
@@ -83,9 +84,13 @@ void setlogcapacity(std::size_t bytes) {
   if (!guard.held()) {
     return;
   }
+  if (bytes == 0 || internal::capacity == 0) {
+    internal::clearindex();  // a bound found the lines anew
+  }
   internal::capacity = bytes;
   internal::updatedirectbelow();
   if (bytes != 0 && &internal::currentbuffer() == logstream.rdbuf()) {
+    internal::syncindex(*logstream.rdbuf());
     internal::makeroom(*logstream.rdbuf(), 0);
   }
 }

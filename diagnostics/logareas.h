@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstddef>
 #include <cstring>
@@ -11,6 +12,21 @@
 #include <streambuf>
 
 namespace VELDRAN::internal {
+
+// What is in flight in the text while a line or a trim is half done, for
+// a fatal signal's report, which must write only whole lines.
+struct frontdrop {
+  std::atomic<char*> text{nullptr};  // the text's start while its front is dropped
+  std::size_t cut = 0;
+  std::size_t size = 0;
+  std::atomic<std::size_t> moved{0};  // how much of what is kept is at the front
+};
+inline frontdrop droppingfront;
+
+// Where the line being put through the stream began, from the text's start;
+// none when no line is on its way.
+inline constexpr std::size_t noline = static_cast<std::size_t>(-1);
+inline std::atomic<std::size_t> pendingline{noline};
 
 struct stringbufareas : std::stringbuf {
   static char* base(std::stringbuf& buffer) {
@@ -67,7 +83,7 @@ struct stringbufareas : std::stringbuf {
     char* const first = base(buffer);
     char* const end = textend(buffer);
     const auto dropped = static_cast<std::ptrdiff_t>(count);
-    std::memmove(first, first + dropped, static_cast<std::size_t>(end - first - dropped));
+    movefront(first, count, static_cast<std::size_t>(end - first));
     char* const getfirst = (buffer.*getbegin)();
     if (getfirst != nullptr) {
       char* const read = std::max((buffer.*getnext)() - dropped, getfirst);
@@ -75,6 +91,29 @@ struct stringbufareas : std::stringbuf {
       (buffer.*setget)(getfirst, read, readend);
     }
     bump(buffer, std::max(next(buffer) - dropped, first) - next(buffer));
+  }
+
+  // Moves the text after the first `count` of its `size` characters to its
+  // front, in steps no longer than `count`, so that no step overlaps itself:
+  // a fatal signal's report can then tell the whole text at any moment.
+  static void movefront(char* first, std::size_t count, std::size_t size) noexcept {
+    if (count == 0 || count >= size) {
+      return;
+    }
+    constexpr std::size_t most = 4096;
+    const std::size_t step = std::min(count, most);
+    droppingfront.cut = count;
+    droppingfront.size = size;
+    droppingfront.moved.store(0, std::memory_order_relaxed);
+    droppingfront.text.store(first, std::memory_order_relaxed);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    for (std::size_t done = 0; done < size - count; done += step) {
+      std::memmove(first + done, first + count + done, std::min(step, size - count - done));
+      std::atomic_signal_fence(std::memory_order_seq_cst);
+      droppingfront.moved.store(std::min(done + step, size - count), std::memory_order_relaxed);
+    }
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    droppingfront.text.store(nullptr, std::memory_order_relaxed);
   }
 };
 

@@ -1,82 +1,155 @@
-// The bound: trimming the oldest whole lines of a log kept within its
-// capacity.
+// The bound: where each line of a bounded log begins, trimming its oldest
+// whole lines, and the whole lines a fatal signal's report may write.
 #include "diagnostics/logbound.h"
 
 #include <algorithm>
 #include <string_view>
 
+#include "diagnostics/log"
 #include "diagnostics/logareas.h"
 #include "diagnostics/logstamp.h"
 
 namespace VELDRAN::internal {
 
 std::size_t capacity = 0;
+lineindex lines;
 
 namespace {
 
-// Whether the line that begins at `at` of `text` opens a log line: a line
-// feed inside a message does not.
-bool opensline(std::string_view text, std::size_t at) {
-  return at == text.size() || text.compare(at, lineopening.size(), lineopening) == 0;
+using address = std::uintptr_t;
+
+address addressof(const char* at) noexcept {
+  return reinterpret_cast<address>(at);  // NOLINT(*-reinterpret-cast): offsets only
 }
 
-// The first log line at or after `from`; text.size() when there is none.
-std::size_t linestartfrom(std::string_view text, std::size_t from) {
-  if (from == 0) {
-    return 0;
+// Bytes dropped from the text's front since the index was last rebuilt.
+std::size_t dropped = 0;
+
+std::size_t recordedsize() noexcept { return addressof(lines.textend) - lines.origin - dropped; }
+
+// Room for `count` more starts, the oldest kept ones moved to the front.
+void reserve(std::size_t count) {
+  std::vector<address>& storage = lines.storage;
+  const auto kept = static_cast<std::size_t>(lines.end - lines.first);
+  if (storage.size() - static_cast<std::size_t>(lines.end - storage.data()) >= count) {
+    return;
   }
-  // A line that begins at `from` follows a line feed at from - 1.
-  for (std::size_t feed = text.find('\n', from - 1); feed != std::string_view::npos;
+  std::copy(lines.first, lines.end, storage.data());
+  if (storage.size() < kept + count) {
+    storage.resize(std::max(2 * storage.size(), kept + count + 64));
+  }
+  lines.first = storage.data();
+  lines.end = lines.first + kept;
+  lines.last = storage.data() + storage.size();
+}
+
+// The index's view of `own` as it stands: its origin, end and limit.
+void settext(std::stringbuf& own) noexcept {
+  char* const base = stringbufareas::base(own);
+  lines.origin = addressof(base) - dropped;
+  lines.textend = stringbufareas::textend(own);
+  lines.limit = std::min(addressof(stringbufareas::last(own)), addressof(base) + capacity);
+}
+
+// Finds the lines of a text the index knows nothing of by their openings:
+// a line feed followed by "VELDRAN [" begins one.
+void rebuild(std::stringbuf& own) {
+  char* const base = stringbufareas::base(own);
+  const std::string_view text(base, static_cast<std::size_t>(stringbufareas::textend(own) - base));
+  lines.end = lines.first;
+  dropped = 0;
+  std::size_t count = text.empty() ? 0 : 1;
+  for (std::size_t feed = text.find('\n'); feed != std::string_view::npos;
        feed = text.find('\n', feed + 1)) {
-    if (opensline(text, feed + 1)) {
-      return feed + 1;
+    count += text.compare(feed + 1, lineopening.size(), lineopening) == 0 ? 1 : 0;
+  }
+  reserve(count + 1);
+  if (!text.empty()) {
+    *lines.end++ = 0;
+  }
+  for (std::size_t feed = text.find('\n'); feed != std::string_view::npos;
+       feed = text.find('\n', feed + 1)) {
+    if (text.compare(feed + 1, lineopening.size(), lineopening) == 0) {
+      *lines.end++ = feed + 1;
     }
   }
-  return text.size();
-}
-
-// The last log line that begins at or before `from`; 0 when there is none.
-std::size_t linestartupto(std::string_view text, std::size_t from) {
-  while (from > 0) {
-    const std::size_t feed = text.rfind('\n', from - 1);
-    if (feed == std::string_view::npos) {
-      return 0;
-    }
-    if (opensline(text, feed + 1)) {
-      return feed + 1;
-    }
-    from = feed;
-  }
-  return 0;
+  settext(own);
 }
 
 }  // namespace
 
-// Makes room for a line of `incoming` characters in a log bound by
-// `capacity`. When the two do not fit together, the oldest whole lines go,
-// down to about half the capacity at once, so the cost per line stays
-// constant: the cut is the line start nearest below half that still lets
-// everything fit, or failing that the one above. A line longer than the
-// capacity empties the log. Returns whether the line fits.
+void clearindex() noexcept {
+  lines.first = lines.end = lines.storage.data();
+  lines.last = lines.storage.data() + lines.storage.size();
+  lines.textend = nullptr;
+  lines.origin = 0;
+  lines.limit = 0;
+  dropped = 0;
+}
+
+void syncindex(std::stringbuf& own) {
+  char* const base = stringbufareas::base(own);
+  char* const end = stringbufareas::textend(own);
+  const auto size = static_cast<std::size_t>(end - base);
+  if (lines.textend == nullptr) {
+    rebuild(own);  // the lines were written before there was a bound
+  } else if (lines.textend != end || lines.origin != addressof(base) - dropped) {
+    // Text that someone else appended belongs to the line before it; any
+    // other change leaves only the openings to go by.
+    if (addressof(base) - dropped == lines.origin && size >= recordedsize()) {
+      settext(own);
+    } else {
+      rebuild(own);
+    }
+  } else {
+    settext(own);
+  }
+  reserve(1);
+}
+
+void recordwritten(std::stringbuf& own, std::size_t at) noexcept {
+  *lines.end++ = at + dropped;
+  settext(own);
+}
+
+// When a line does not fit, the oldest whole lines go, down to about half
+// the capacity at once, so the cost per line stays constant: the cut is the
+// line start nearest below half that still lets everything fit, or failing
+// that the one above. A line longer than the capacity empties the log.
 bool makeroom(std::stringbuf& own, std::size_t incoming) {
-  char* const first = stringbufareas::base(own);
-  const std::string_view text(first,
-                              static_cast<std::size_t>(stringbufareas::textend(own) - first));
-  if (text.size() + incoming <= capacity) {
+  char* const base = stringbufareas::base(own);
+  const auto size = static_cast<std::size_t>(stringbufareas::textend(own) - base);
+  if (size + incoming <= capacity) {
     return true;
   }
-  if (incoming > capacity) {
-    stringbufareas::dropfront(own, text.size());
-    return false;
-  }
-  const std::size_t keep = std::min(capacity / 2, capacity - incoming);
-  const std::size_t ideal = text.size() - std::min(text.size(), keep);
-  std::size_t cut = linestartupto(text, ideal);
-  if (text.size() - cut + incoming > capacity) {
-    cut = linestartfrom(text, ideal);
+  std::size_t cut = size;
+  if (incoming <= capacity) {
+    const std::size_t keep = std::min(capacity / 2, capacity - incoming);
+    const std::size_t ideal = size - std::min(size, keep);
+    // The starts as offsets from the text's front; 0 is one, the end too.
+    const address* const after = std::upper_bound(lines.first, lines.end, ideal + dropped);
+    const std::size_t below = after == lines.first ? 0 : *(after - 1) - dropped;
+    const std::size_t above = after == lines.end ? size : *after - dropped;
+    cut = size - below + incoming <= capacity ? below : above;
   }
   stringbufareas::dropfront(own, cut);
-  return true;
+  lines.first = std::lower_bound(lines.first, lines.end, cut + dropped);
+  dropped += cut;
+  settext(own);
+  return incoming <= capacity;
+}
+
+wholetext wholelines() noexcept {
+  if (const char* const text = droppingfront.text.load(std::memory_order_relaxed)) {
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    const std::size_t moved = droppingfront.moved.load(std::memory_order_relaxed);
+    const std::size_t cut = droppingfront.cut;
+    return {{text, moved}, {text + cut + moved, droppingfront.size - cut - moved}};
+  }
+  std::stringbuf& own = *logstream.rdbuf();
+  const char* const base = stringbufareas::base(own);
+  const auto size = static_cast<std::size_t>(stringbufareas::textend(own) - base);
+  return {{base, std::min(size, pendingline.load(std::memory_order_relaxed))}, {}};
 }
 
 }  // namespace VELDRAN::internal

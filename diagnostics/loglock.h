@@ -30,6 +30,8 @@ class loglock {
   // Keeps the lock, held by this thread, for good: the report has begun.
   void seal() noexcept { sealed_.store(true, std::memory_order_relaxed); }
   bool sealed() const noexcept { return sealed_.load(std::memory_order_relaxed); }
+  // Whether this thread holds the lock through acquire().
+  static bool heldhere() noexcept { return depth != 0; }
 
  private:
   std::atomic<bool> held_{false};

@@ -1,6 +1,9 @@
 // The crash report written when the process ends through std::terminate:
 // the report's lines, the log into "logs/veldran.log", the hand-over.
+#include "diagnostics/logreport.h"
+
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +16,29 @@
 #include "diagnostics/loglock.h"
 
 namespace VELDRAN {
+
+namespace internal {
+
+namespace {
+
+enum class reportkind { none, terminate, signal };
+std::atomic<reportkind> begun{reportkind::none};
+
+}  // namespace
+
+void beginterminatereport() noexcept {
+  reportkind none = reportkind::none;
+  begun.compare_exchange_strong(none, reportkind::terminate);
+}
+
+bool signalreportbegun() noexcept { return begun.load() == reportkind::signal; }
+
+bool beginsignalreport() noexcept {
+  reportkind none = reportkind::none;
+  return begun.compare_exchange_strong(none, reportkind::signal);
+}
+
+}  // namespace internal
 
 namespace {
 
@@ -106,6 +132,12 @@ void handover() {
 }  // namespace
 
 void logdumper() {
+  // A fatal signal's report has the log: this thread cannot write one of
+  // its own, and may be the one whose report left the lock taken.
+  if (internal::signalreportbegun()) {
+    handover();
+    return;
+  }
   // Taken for good: released, it would let other threads' lines in after
   // the report. The thread that already holds it (terminate called while a
   // line was being written) takes it again.
@@ -113,6 +145,7 @@ void logdumper() {
     waitforend();
   }
   lock.seal();
+  internal::beginterminatereport();
   switch (stage) {
     case reportstage::notstarted: {
       stage = reportstage::inspecting;

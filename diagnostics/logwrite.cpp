@@ -10,9 +10,12 @@
 namespace VELDRAN::internal {
 
 std::size_t directbelow = 0;
+std::size_t boundedbelow = 0;
 
 void updatedirectbelow() noexcept {
-  directbelow = start.valid && capacity == 0 && start.length <= quickopening ? directlimit : 0;
+  const bool quick = start.valid && start.length <= quickopening;
+  directbelow = quick && capacity == 0 ? directlimit : 0;
+  boundedbelow = quick && capacity != 0 ? directlimit : 0;
 }
 
 // Sets `state` without raising it, whatever the stream's exception mask.
@@ -97,16 +100,33 @@ void finishline(std::streambuf& buffer, bool written) {
                               std::to_chars(digits, digits + numberroom, line.number).ptr - digits))
             : std::string_view();
     std::streambuf& buffer = currentbuffer();
-    if (capacity != 0 && &buffer == logstream.rdbuf() && !lock.sealed()) {
+    std::stringbuf* const own = &buffer == logstream.rdbuf() ? logstream.rdbuf() : nullptr;
+    // The report's lines go in after the newest lines, trimming none.
+    const bool bounded = capacity != 0 && own != nullptr && !lock.sealed();
+    if (bounded) {
+      syncindex(*own);
       const std::size_t length =
           start.length + line.message.size() + number.size() + line.detail.size() + 1;
-      if (!makeroom(*logstream.rdbuf(), length)) {
+      if (!makeroom(*own, length)) {
         return;
       }
     }
+    const std::size_t at =
+        own != nullptr
+            ? static_cast<std::size_t>(stringbufareas::next(*own) - stringbufareas::base(*own))
+            : noline;
+    pendingline.store(at, std::memory_order_relaxed);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
     const std::string_view opening(static_cast<const char*>(start.text), start.length);
-    finishline(buffer, putline(buffer, {opening, line.message, number, line.detail, "\n"}));
+    const bool written = putline(buffer, {opening, line.message, number, line.detail, "\n"});
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    pendingline.store(noline, std::memory_order_relaxed);
+    if (bounded && written) {
+      recordwritten(*own, at);
+    }
+    finishline(buffer, written);
   } catch (...) {
+    pendingline.store(noline, std::memory_order_relaxed);
     markstate(std::ios_base::badbit);
   }
 }

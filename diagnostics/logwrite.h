@@ -3,6 +3,7 @@
 // the bound making room first.
 #pragma once
 
+#include <atomic>
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +14,7 @@
 
 #include "diagnostics/log"
 #include "diagnostics/logareas.h"
+#include "diagnostics/logbound.h"
 #include "diagnostics/loglock.h"
 #include "diagnostics/logstamp.h"
 
@@ -31,6 +33,9 @@ inline constexpr std::size_t directlimit = 1U << 16U;
 // stamp formatted, no bound and an opening short enough to be copied in one
 // block; 0, for no line, otherwise. One compare tests both at each line.
 extern std::size_t directbelow;
+// The same for a bounded log, whose lines go straight in too when they fit
+// within the bound.
+extern std::size_t boundedbelow;
 
 void updatedirectbelow() noexcept;
 
@@ -106,9 +111,11 @@ constexpr std::size_t numberroom = 20;
 }
 
 // Copies `line` once, straight into the put area at `at`, which has room
-// for it. The opening is copied in one block, its unused end included,
-// which the message then overwrites.
-[[gnu::always_inline]] inline void putdirectly(const linetext& line, char* at) noexcept {
+// for it, and returns the text's new end. The opening is copied in one
+// block, its unused end included, which the message then overwrites. The
+// put position moves only once the line is whole, so that a fatal signal's
+// report never finds part of one.
+[[gnu::always_inline]] inline char* putdirectly(const linetext& line, char* at) noexcept {
   for (std::size_t done = 0; done < quickopening; done += 16) {
     std::memcpy(at + done, start.text + done, 16);
   }
@@ -124,7 +131,22 @@ constexpr std::size_t numberroom = 20;
   const std::size_t length = line.numbered || !line.detail.empty()
                                  ? static_cast<std::size_t>(end + 1 - at)
                                  : start.length + line.message.size() + 1;
+  std::atomic_signal_fence(std::memory_order_release);
   stringbufareas::advance(*logstream.rdbuf(), static_cast<int>(length));
+  return at + length;
+}
+
+// A bounded log's line in the usual case: its index agrees with the text
+// (nobody else wrote to it or emptied it) and has room, and the line fits
+// within the bound. False, with nothing written, otherwise.
+[[gnu::always_inline]] inline bool putwithinbound(const linetext& line, char* next,
+                                                  std::uintptr_t lineend) noexcept {
+  if (next != lines.textend || lineend > lines.limit || lines.end == lines.last) {
+    return false;
+  }
+  recordline(next);
+  lines.textend = putdirectly(line, next);
+  return true;
 }
 
 // Writes `line` in the usual case, the lock held and the stamp current: a
@@ -152,11 +174,14 @@ constexpr std::size_t numberroom = 20;
   using address = std::uintptr_t;
   const auto lineend = reinterpret_cast<address>(next) + quickopening + text + 1;  // NOLINT
   const auto areaend = reinterpret_cast<address>(stringbufareas::last(own));       // NOLINT
-  if (text >= directbelow || lineend > areaend) {
+  if (lineend > areaend) {
     return false;
   }
-  putdirectly(line, next);
-  return true;
+  if (text < directbelow) {
+    putdirectly(line, next);
+    return true;
+  }
+  return text < boundedbelow && putwithinbound(line, next, lineend);
 }
 
 // Every other case, the lock held and the stamp current: a bounded log, a
