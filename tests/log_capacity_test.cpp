@@ -289,4 +289,41 @@ TEST(BoundedLogDeathTest, CrashReportFollowsTheNewestLines) {
   fs::remove_all(dir);
 }
 
+// The report goes in after the newest lines, however tight the bound: the
+// history the file holds is the log as it stood when terminate came.
+TEST(BoundedLogDeathTest, CrashReportTrimsNoneOfTheHistoryUnderATightCapacity) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  if (std::getenv("VELDRAN_CAPACITY_TEST_DIR") == nullptr) {
+    const fs::path root =
+        fs::temp_directory_path() / ("veldran-capacity-" + std::to_string(getpid()));
+    setenv("VELDRAN_CAPACITY_TEST_DIR", root.c_str(), 1);
+  }
+  const fs::path dir = std::getenv("VELDRAN_CAPACITY_TEST_DIR");
+  fs::create_directories(dir / "logs");
+  constexpr std::size_t kCapacity = 400;
+  const auto history = [] {
+    VELDRAN::logclear();
+    VELDRAN::setlogcapacity(kCapacity);
+    for (int n = 0; n < 50; ++n) VELDRAN::log(numbered(n));
+  };
+  VELDRAN::setup();
+  history();
+  const Lines expected = messagesof(VELDRAN::logsnapshot());
+  VELDRAN::setlogcapacity(0);
+  EXPECT_EXIT(
+      {
+        if (chdir(dir.c_str()) != 0) std::_Exit(99);
+        { const VELDRAN::fixedint first(4); }
+        history();
+        std::terminate();
+      },
+      testing::KilledBySignal(SIGABRT), "");
+  std::ifstream file(dir / "logs/veldran.log");
+  const Lines messages = messagesof(std::string{std::istreambuf_iterator<char>(file), {}});
+  ASSERT_GT(messages.size(), 6U);
+  EXPECT_EQ(Lines(messages.begin(), messages.end() - 6), expected);
+  EXPECT_EQ(messages.back(), "--- LOG END: NO FURTHER MESSAGES ---");
+  fs::remove_all(dir);
+}
+
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <exception>
@@ -154,6 +155,30 @@ TEST(LogThreads, BoundedLogKeepsWholeLinesWhileThreadsLog) {
   VELDRAN::setlogcapacity(0);
 }
 
+// Reading and bounding the log from one thread while others log: under
+// ThreadSanitizer a snapshot or a new capacity taken without the lock shows.
+TEST(LogThreads, SnapshotsAndNewCapacitiesWhileOthersLogSeeWholeLinesWithinTheBound) {
+  VELDRAN::setup();
+  VELDRAN::logclear();
+  std::atomic<int> wrong{0};
+  together(kThreads, [&wrong](int i) {
+    for (int round = 0; round < 30; ++round) {
+      if (i != 0) {
+        wrong += work(2) ? 0 : 1;
+        continue;
+      }
+      const std::size_t capacity = round % 3 == 2 ? 0 : 1024U << (round % 5);
+      VELDRAN::setlogcapacity(capacity);
+      const std::string snapshot = VELDRAN::logsnapshot();
+      if (malformed(messagesof(snapshot)) != 0) ++wrong;
+      if (capacity != 0 && snapshot.size() > capacity) ++wrong;
+      std::this_thread::yield();
+    }
+  });
+  EXPECT_EQ(wrong.load(), 0);
+  VELDRAN::setlogcapacity(0);
+}
+
 // --- Per process: set-up and terminate -------------------------------------------
 
 void savedhandler() { std::_Exit(3); }
@@ -276,6 +301,42 @@ TEST_F(LogThreadsProcess, OtherThreadsCannotClearTheLogOnceTheReportHasBegun) {
         std::terminate();
       },
       testing::ExitedWithCode(0), "");
+}
+
+// Runs after the report, as the handler logdumper hands over to: another
+// thread's lines are dropped quietly (logorthrow throws nothing), and its
+// terminate waits for this one to end the process instead of reporting.
+std::atomic<int> latethread{0};  // 1 once its lines are in, 2 if one threw
+void terminatefromanotherthread() {
+  std::thread([] {
+    try {
+      VELDRAN::log("late line");
+      const fixedint late(4);
+      latethread = 1;
+    } catch (...) {
+      latethread = 2;
+    }
+    std::terminate();
+  }).detach();
+  while (latethread == 0) std::this_thread::yield();
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  const std::string text = VELDRAN::logstream.str();
+  const Lines messages = messagesof(text);
+  const bool one = std::count(messages.begin(), messages.end(), kReport[0]) == 1 &&
+                   text.find("late line") == std::string::npos && messages.back() == kReport.back();
+  std::_Exit(latethread == 1 && one ? 0 : 1);
+}
+
+TEST_F(LogThreadsProcess, OtherThreadsLinesAndTerminateDuringTheReportAddNothing) {
+  EXPECT_EXIT(
+      {
+        enter();
+        std::set_terminate(terminatefromanotherthread);
+        const fixedint first(4);
+        std::terminate();
+      },
+      testing::ExitedWithCode(0), "");
+  expectreportlast(filemessages());
 }
 
 TEST_F(LogThreadsProcess, TerminateWhileTheLogIsLockedStillWritesTheReport) {
