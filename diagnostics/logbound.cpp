@@ -35,20 +35,25 @@ void reserve(std::size_t count) {
     return;
   }
   std::copy(lines.first, lines.end, storage.data());
-  if (storage.size() < kept + count) {
-    storage.resize(std::max(2 * storage.size(), kept + count + 64));
+  // At least half of it free once the kept starts are at its front.
+  if (storage.size() < 2 * (kept + count)) {
+    storage.resize(std::max(2 * storage.size(), 2 * (kept + count) + 64));
   }
   lines.first = storage.data();
   lines.end = lines.first + kept;
   lines.last = storage.data() + storage.size();
 }
 
-// The index's view of `own` as it stands: its origin, end and limit.
+// The index's view of `own` as it stands: its origin, end and limit. The
+// limit keeps the lines written straight in within the index's room too:
+// none is shorter than the current opening and its line feed.
 void settext(std::stringbuf& own) noexcept {
   char* const base = stringbufareas::base(own);
   lines.origin = addressof(base) - dropped;
   lines.textend = stringbufareas::textend(own);
-  lines.limit = std::min(addressof(stringbufareas::last(own)), addressof(base) + capacity);
+  const auto room = static_cast<address>(lines.last - lines.end) * (start.length + 1);
+  lines.limit = std::min({addressof(stringbufareas::last(own)), addressof(base) + capacity,
+                          addressof(lines.textend) + room});
 }
 
 // Finds the lines of a text the index knows nothing of by their openings:

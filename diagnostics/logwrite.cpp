@@ -16,6 +16,7 @@ void updatedirectbelow() noexcept {
   const bool quick = start.valid && start.length <= quickopening;
   directbelow = quick && capacity == 0 ? directlimit : 0;
   boundedbelow = quick && capacity != 0 ? directlimit : 0;
+  lines.limit = 0;  // worked out anew for the new opening's length
 }
 
 // Sets `state` without raising it, whatever the stream's exception mask.

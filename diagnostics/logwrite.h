@@ -137,11 +137,12 @@ constexpr std::size_t numberroom = 20;
 }
 
 // A bounded log's line in the usual case: its index agrees with the text
-// (nobody else wrote to it or emptied it) and has room, and the line fits
-// within the bound. False, with nothing written, otherwise.
+// (nobody else wrote to it or emptied it), and the line fits within the
+// limit, which keeps it within the bound and the index's room. False, with
+// nothing written, otherwise.
 [[gnu::always_inline]] inline bool putwithinbound(const linetext& line, char* next,
                                                   std::uintptr_t lineend) noexcept {
-  if (next != lines.textend || lineend > lines.limit || lines.end == lines.last) {
+  if (next != lines.textend || lineend > lines.limit) {
     return false;
   }
   recordline(next);
