@@ -20,6 +20,7 @@
 #include "diagnostics/clock.h"
 #include "diagnostics/log"
 #include "support/log_capture.h"
+#include "support/log_files.h"
 
 namespace {
 
@@ -253,15 +254,7 @@ TEST_F(BoundAtExactSizes, BoundedLogIsTheUnboundedLogsNewestWholeLinesOverALongM
 }
 
 TEST(BoundedLogDeathTest, CrashReportFollowsTheNewestLines) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  // A re-executed child inherits the parent's directory through the environment.
-  if (std::getenv("VELDRAN_CAPACITY_TEST_DIR") == nullptr) {
-    const fs::path root =
-        fs::temp_directory_path() / ("veldran-capacity-" + std::to_string(getpid()));
-    setenv("VELDRAN_CAPACITY_TEST_DIR", root.c_str(), 1);
-  }
-  const fs::path dir = std::getenv("VELDRAN_CAPACITY_TEST_DIR");
-  fs::create_directories(dir / "logs");
+  const fs::path dir = veldran_test::processdir("VELDRAN_CAPACITY_TEST_DIR", "veldran-capacity");
   EXPECT_EXIT(
       {
         if (chdir(dir.c_str()) != 0) std::_Exit(99);
@@ -286,20 +279,13 @@ TEST(BoundedLogDeathTest, CrashReportFollowsTheNewestLines) {
   EXPECT_TRUE(newestrun(before, 99)) << text;
   const std::size_t reportstart = text.find("]: Terminate called.");
   EXPECT_LE(text.rfind('\n', reportstart) + 1, 600U);
-  fs::remove_all(dir);
+  fs::remove_all(dir.parent_path());
 }
 
 // The report goes in after the newest lines, however tight the bound: the
 // history the file holds is the log as it stood when terminate came.
 TEST(BoundedLogDeathTest, CrashReportTrimsNoneOfTheHistoryUnderATightCapacity) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  if (std::getenv("VELDRAN_CAPACITY_TEST_DIR") == nullptr) {
-    const fs::path root =
-        fs::temp_directory_path() / ("veldran-capacity-" + std::to_string(getpid()));
-    setenv("VELDRAN_CAPACITY_TEST_DIR", root.c_str(), 1);
-  }
-  const fs::path dir = std::getenv("VELDRAN_CAPACITY_TEST_DIR");
-  fs::create_directories(dir / "logs");
+  const fs::path dir = veldran_test::processdir("VELDRAN_CAPACITY_TEST_DIR", "veldran-capacity");
   constexpr std::size_t kCapacity = 400;
   const auto history = [] {
     VELDRAN::logclear();
@@ -323,7 +309,7 @@ TEST(BoundedLogDeathTest, CrashReportTrimsNoneOfTheHistoryUnderATightCapacity) {
   ASSERT_GT(messages.size(), 6U);
   EXPECT_EQ(Lines(messages.begin(), messages.end() - 6), expected);
   EXPECT_EQ(messages.back(), "--- LOG END: NO FURTHER MESSAGES ---");
-  fs::remove_all(dir);
+  fs::remove_all(dir.parent_path());
 }
 
 }  // namespace

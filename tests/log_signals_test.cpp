@@ -15,10 +15,7 @@
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <ostream>
-#include <regex>
 #include <streambuf>
 #include <string>
 #include <thread>
@@ -27,6 +24,7 @@
 #include "decimal/fixedfloat"
 #include "decimal/fixedint"
 #include "diagnostics/log"
+#include "support/log_files.h"
 
 namespace {
 
@@ -50,17 +48,9 @@ void defaultdispositions() {
 class SignalReport : public testing::Test {
  protected:
   void SetUp() override {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    if (std::getenv("VELDRAN_SIGNALS_TEST_ROOT") == nullptr) {
-      const fs::path root =
-          fs::temp_directory_path() / ("veldran-signals-" + std::to_string(getpid()));
-      setenv("VELDRAN_SIGNALS_TEST_ROOT", root.c_str(), 1);
-    }
-    dir_ = fs::path(std::getenv("VELDRAN_SIGNALS_TEST_ROOT")) /
-           testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::create_directories(dir_ / "logs");
+    dir_ = veldran_test::processdir("VELDRAN_SIGNALS_TEST_ROOT", "veldran-signals");
   }
-  void TearDown() override { fs::remove_all(dir_); }
+  void TearDown() override { fs::remove_all(dir_.parent_path()); }
 
   // In the child: its directory, the system's dispositions, a set-up log
   // with a line of its own, and the handlers.
@@ -72,28 +62,7 @@ class SignalReport : public testing::Test {
     VELDRAN::reportsignals();
   }
 
-  // The file's messages; a line out of layout shows up whole.
-  Lines filemessages() const {
-    static const std::regex line(
-        R"(VELDRAN \[(Mon|Tue|Wed|Thu|Fri|Sat|Sun) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) )"
-        R"([ 0-9]\d \d\d:\d\d:\d\d \d{4}\]: (.*))");
-    std::ifstream file(dir_ / "logs/veldran.log");
-    const std::string text{std::istreambuf_iterator<char>(file), {}};
-    Lines messages;
-    std::smatch match;
-    for (std::size_t begin = 0; begin < text.size();) {
-      const std::size_t end = text.find('\n', begin);
-      if (end == std::string::npos) {
-        messages.push_back("UNFINISHED " + text.substr(begin));
-        break;
-      }
-      const std::string physical = text.substr(begin, end - begin);
-      messages.push_back(std::regex_match(physical, match, line) ? match[3].str()
-                                                                 : "MALFORMED " + physical);
-      begin = end + 1;
-    }
-    return messages;
-  }
+  Lines filemessages() const { return veldran_test::filemessages(dir_ / "logs/veldran.log"); }
 
   // The report closes the file, after the child's own line.
   void expectreportafter(const std::string& name, const std::string& last = "before the signal") {

@@ -24,6 +24,7 @@
 #include "decimal/fixedfloat"
 #include "decimal/fixedint"
 #include "diagnostics/log"
+#include "support/log_files.h"
 
 namespace {
 
@@ -186,16 +187,7 @@ void savedhandler() { std::_Exit(3); }
 class LogThreadsProcess : public testing::Test {
  protected:
   void SetUp() override {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    // A re-executed child inherits the parent's directory through the environment.
-    if (std::getenv("VELDRAN_THREADS_TEST_ROOT") == nullptr) {
-      const fs::path root =
-          fs::temp_directory_path() / ("veldran-threads-" + std::to_string(getpid()));
-      setenv("VELDRAN_THREADS_TEST_ROOT", root.c_str(), 1);
-    }
-    dir_ = fs::path(std::getenv("VELDRAN_THREADS_TEST_ROOT")) /
-           testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::create_directories(dir_ / "logs");
+    dir_ = veldran_test::processdir("VELDRAN_THREADS_TEST_ROOT", "veldran-threads");
   }
   void TearDown() override { fs::remove_all(dir_.parent_path()); }
 
