@@ -139,7 +139,7 @@ void reportsignal(int signal, siginfo_t* info, void* /*context*/) {
   // A fault returns to its instruction and recurs; a signal that was sent
   // (abort() included) is sent again, to be taken once this handler returns.
   if (signal == SIGABRT || info == nullptr || info->si_code <= 0) {
-    raise(signal);
+    static_cast<void>(raise(signal));  // nothing else to do should it fail
   }
   errno = savederrno;
 }
@@ -166,7 +166,7 @@ class signalstack {
     if (sigaltstack(nullptr, &current) != 0 || (current.ss_flags & SS_DISABLE) == 0) {
       return;
     }
-    constexpr std::size_t least = 64 * 1024;
+    constexpr std::size_t least = std::size_t{64} * 1024;
     size_ = std::max<std::size_t>(least, static_cast<std::size_t>(SIGSTKSZ));
     void* memory = mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (memory == MAP_FAILED) {
