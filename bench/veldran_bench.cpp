@@ -408,6 +408,39 @@ BENCHMARK(BM_FixedfloatSqrt)->Arg(38)->Arg(76)->Arg(152)->Arg(4096);
 BENCHMARK(BM_FixedfloatExp)->Arg(38)->Arg(76)->Arg(152);
 BENCHMARK(BM_FixedfloatLn)->Arg(38)->Arg(76)->Arg(152);
 BENCHMARK(BM_FixedfloatLog10)->Arg(38)->Arg(76)->Arg(152);
+// --- The bounded log ----------------------------------------------------------------
+
+// An 8-place fixedfloat addition, its result destroyed, out of line so that
+// callgrind can count it alone: --toggle-collect='*boundedlogaddition*'.
+[[gnu::noinline]] void boundedlogaddition(fixedfloat& a, fixedfloat& b) {
+  const fixedfloat sum = a + b;
+  benchmark::DoNotOptimize(sum.value.digits.data());
+}
+
+// The addition with the log bounded to 64 KiB and never emptied, so that it
+// fills and trims all along, as a long-running program's log does; Arg(0)
+// is the same addition unbounded, its log emptied every 256 calls.
+void BM_FixedfloatAddBoundedLog(benchmark::State& state) {
+  const auto capacity = static_cast<std::size_t>(state.range(0));
+  fixedfloat a(8);
+  fixedfloat b(8);
+  a = 0.123F;
+  b = 78.9F;
+  veldran_bench::emptylog();
+  VELDRAN::setlogcapacity(capacity);
+  std::uint64_t calls = 0;
+  const std::uint64_t start = allocations;
+  for (auto _ : state) {
+    boundedlogaddition(a, b);
+    if (capacity == 0 && ++calls % 256 == 0) {
+      veldran_bench::emptylog();
+    }
+  }
+  reportallocations(state, start);
+  VELDRAN::setlogcapacity(0);
+  veldran_bench::emptylog();
+}
+BENCHMARK(BM_FixedfloatAddBoundedLog)->Arg(0)->Arg(65536);
 
 // --- The telco billing workload ------------------------------------------------------
 

@@ -27,6 +27,7 @@
 #include "diagnostics/clock.h"
 #include "support/exceptions.h"
 #include "support/log_capture.h"
+#include "support/log_files.h"
 
 namespace {
 
@@ -100,23 +101,7 @@ class CrashReport : public testing::Test {
   }
 
   // The messages of the log file; a line out of layout shows up whole.
-  Lines filemessages() const {
-    static const std::regex line(
-        R"(VELDRAN \[(Mon|Tue|Wed|Thu|Fri|Sat|Sun) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) )"
-        R"([ 0-9]\d \d\d:\d\d:\d\d \d{4}\]: (.*))");
-    std::ifstream file(dir_ / "logs/veldran.log");
-    const std::string text{std::istreambuf_iterator<char>(file), {}};
-    EXPECT_TRUE(!text.empty() && text.back() == '\n');
-    Lines messages;
-    std::smatch match;
-    for (std::size_t begin = 0, end; begin < text.size(); begin = end + 1) {
-      end = text.find('\n', begin);
-      const std::string physical = text.substr(begin, end - begin);
-      messages.push_back(std::regex_match(physical, match, line) ? match[3].str()
-                                                                 : "MALFORMED " + physical);
-    }
-    return messages;
-  }
+  Lines filemessages() const { return veldran_test::filemessages(dir_ / "logs/veldran.log"); }
 
   fs::path dir_;
 };

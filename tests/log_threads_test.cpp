@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <exception>
@@ -23,6 +24,7 @@
 #include "decimal/fixedfloat"
 #include "decimal/fixedint"
 #include "diagnostics/log"
+#include "support/log_files.h"
 
 namespace {
 
@@ -154,6 +156,30 @@ TEST(LogThreads, BoundedLogKeepsWholeLinesWhileThreadsLog) {
   VELDRAN::setlogcapacity(0);
 }
 
+// Reading and bounding the log from one thread while others log: under
+// ThreadSanitizer a snapshot or a new capacity taken without the lock shows.
+TEST(LogThreads, SnapshotsAndNewCapacitiesWhileOthersLogSeeWholeLinesWithinTheBound) {
+  VELDRAN::setup();
+  VELDRAN::logclear();
+  std::atomic<int> wrong{0};
+  together(kThreads, [&wrong](int i) {
+    for (int round = 0; round < 30; ++round) {
+      if (i != 0) {
+        wrong += work(2) ? 0 : 1;
+        continue;
+      }
+      const std::size_t capacity = round % 3 == 2 ? 0 : 1024U << (round % 5);
+      VELDRAN::setlogcapacity(capacity);
+      const std::string snapshot = VELDRAN::logsnapshot();
+      if (malformed(messagesof(snapshot)) != 0) ++wrong;
+      if (capacity != 0 && snapshot.size() > capacity) ++wrong;
+      std::this_thread::yield();
+    }
+  });
+  EXPECT_EQ(wrong.load(), 0);
+  VELDRAN::setlogcapacity(0);
+}
+
 // --- Per process: set-up and terminate -------------------------------------------
 
 void savedhandler() { std::_Exit(3); }
@@ -161,16 +187,7 @@ void savedhandler() { std::_Exit(3); }
 class LogThreadsProcess : public testing::Test {
  protected:
   void SetUp() override {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    // A re-executed child inherits the parent's directory through the environment.
-    if (std::getenv("VELDRAN_THREADS_TEST_ROOT") == nullptr) {
-      const fs::path root =
-          fs::temp_directory_path() / ("veldran-threads-" + std::to_string(getpid()));
-      setenv("VELDRAN_THREADS_TEST_ROOT", root.c_str(), 1);
-    }
-    dir_ = fs::path(std::getenv("VELDRAN_THREADS_TEST_ROOT")) /
-           testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::create_directories(dir_ / "logs");
+    dir_ = veldran_test::processdir("VELDRAN_THREADS_TEST_ROOT", "veldran-threads");
   }
   void TearDown() override { fs::remove_all(dir_.parent_path()); }
 
@@ -276,6 +293,42 @@ TEST_F(LogThreadsProcess, OtherThreadsCannotClearTheLogOnceTheReportHasBegun) {
         std::terminate();
       },
       testing::ExitedWithCode(0), "");
+}
+
+// Runs after the report, as the handler logdumper hands over to: another
+// thread's lines are dropped quietly (logorthrow throws nothing), and its
+// terminate waits for this one to end the process instead of reporting.
+std::atomic<int> latethread{0};  // 1 once its lines are in, 2 if one threw
+void terminatefromanotherthread() {
+  std::thread([] {
+    try {
+      VELDRAN::log("late line");
+      const fixedint late(4);
+      latethread = 1;
+    } catch (...) {
+      latethread = 2;
+    }
+    std::terminate();
+  }).detach();
+  while (latethread == 0) std::this_thread::yield();
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  const std::string text = VELDRAN::logstream.str();
+  const Lines messages = messagesof(text);
+  const bool one = std::count(messages.begin(), messages.end(), kReport[0]) == 1 &&
+                   text.find("late line") == std::string::npos && messages.back() == kReport.back();
+  std::_Exit(latethread == 1 && one ? 0 : 1);
+}
+
+TEST_F(LogThreadsProcess, OtherThreadsLinesAndTerminateDuringTheReportAddNothing) {
+  EXPECT_EXIT(
+      {
+        enter();
+        std::set_terminate(terminatefromanotherthread);
+        const fixedint first(4);
+        std::terminate();
+      },
+      testing::ExitedWithCode(0), "");
+  expectreportlast(filemessages());
 }
 
 TEST_F(LogThreadsProcess, TerminateWhileTheLogIsLockedStillWritesTheReport) {

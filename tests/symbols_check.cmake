@@ -15,7 +15,7 @@ endif()
 # the hash specialisations.
 foreach(public
     "VELDRAN::logstream" "VELDRAN::init" "VELDRAN::oldtermfunc" "VELDRAN::log("
-    "VELDRAN::setup()" "VELDRAN::logdumper()" "VELDRAN::fixedint::fixedint("
+    "VELDRAN::setup()" "VELDRAN::logdumper()" "VELDRAN::reportsignals()" "VELDRAN::fixedint::fixedint("
     "VELDRAN::fixedint::asstring" "VELDRAN::fixedfloat::fixedfloat("
     "(unsigned long long, VELDRAN::rounding) const"
     "VELDRAN::operator<<(std::ostream&, VELDRAN::fixedfloat const&)"
