@@ -270,7 +270,10 @@ INSTANTIATE_TEST_SUITE_P(Table, MathematicsExact, testing::Values(
     exactcase{"exp", 8, "0", nullptr, nullptr, 0},
     exactcase{"exp", 40, "0", nullptr, nullptr, 0},
     exactcase{"ln", 8, "1", nullptr, nullptr, 0},
-    exactcase{"ln", 40, "1", nullptr, nullptr, 0}));
+    exactcase{"ln", 40, "1", nullptr, nullptr, 0}),
+    [](const testing::TestParamInfo<exactcase>& info) {
+      return info.param.name + std::to_string(info.index);
+    });
 // clang-format on
 
 // --- Refusals ----------------------------------------------------------------------
