@@ -33,6 +33,12 @@ inline void assignkeepingflags(fixedfloat& target, const fixedfloat& result) {
 // stays at or below the nines' complement of b.
 bool sumfits(const std::int8_t* a, const std::int8_t* b, std::size_t places);
 
+// The lines fixedfloat(length) writes, and throws as it does, for a sum
+// written straight into its target; the lines of its deletion follow once
+// the target has it.
+void logfixedfloatmade(unsigned long long length);
+void logfixedfloatdeleted() noexcept;
+
 // target += other exactly; the target's flags and its value on refusal
 // stay as they were.
 void addinto(fixedint& target, const fixedint& other);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "decimal/compound.h"
 #include "decimal/digits.h"
 #include "decimal/digittext.h"
 #include "decimal/lines.h"
@@ -81,6 +82,23 @@ void putfractiondigits(textbuilder& text, const std::int8_t* digits, std::size_t
   text.putdigits(digits + lowest, top - lowest);
 }
 
+// As number = fixedint(places), with the zero's digits taken over: the
+// zero's lines as its constructor and destructor write them, without the
+// object. Until its "Done." nothing of `number` has changed.
+void takezero(fixedint& number, unsigned long long places) {
+  setup();
+  internal::logorthrow(internal::newfixedintline);
+  internal::logorthrow(internal::resizingline, places);
+  std::vector<std::int8_t> zeros(places);
+  internal::logorthrow(internal::doneline);
+  number.digits.swap(zeros);
+  number.negative = false;
+  number.size = places;
+  number.hassign = true;
+  number.overflowthrows = false;
+  internal::logline(internal::deletedfixedintline);
+}
+
 }  // namespace
 
 // --- Construction ------------------------------------------------------------
@@ -106,8 +124,7 @@ void fixedfloat::init(unsigned long long length) {
   internal::logorthrow(internal::registersizeline);
   internal::logorthrow(internal::initpropertiesline);
   internal::logorthrow(internal::initdigitsline);
-  // As value = fixedint(length), with the zero's digits taken over.
-  internal::takeover(value, fixedint(length));
+  takezero(value, length);
   this->length = length;
   hassign = true;
   negative = false;
@@ -115,6 +132,43 @@ void fixedfloat::init(unsigned long long length) {
 }
 
 void fixedfloat::updsign() { negative = value.negative; }
+
+namespace internal {
+
+// The constructor's steps above, without the digits: `value`'s zero of no
+// places, whose deletion a later failure writes, then init's lines.
+void logfixedfloatmade(unsigned long long length) {
+  setup();
+  logorthrow(newfixedintline);
+  logorthrow(resizingline, 0ULL);
+  logorthrow(doneline);
+  try {
+    logorthrow(newfixedfloatline);
+    logorthrow(initfixedfloatline, length);
+    if (length % 2 != 0) {
+      throw std::runtime_error("length should be able to be divided by 2!");
+    }
+    logorthrow(registersizeline);
+    logorthrow(initpropertiesline);
+    logorthrow(initdigitsline);
+    setup();
+    logorthrow(newfixedintline);
+    logorthrow(resizingline, length);
+    logorthrow(doneline);
+    logline(deletedfixedintline);
+    logorthrow(doneline);
+  } catch (...) {
+    logline(deletedfixedintline);
+    throw;
+  }
+}
+
+void logfixedfloatdeleted() noexcept {
+  logline(deletedfixedfloatline);
+  logline(deletedfixedintline);
+}
+
+}  // namespace internal
 
 // --- Parts -------------------------------------------------------------------
 

@@ -33,10 +33,8 @@ std::uint64_t fourdigits(const std::int8_t* digits, std::uint8_t& largest) {
   return d0 + 10U * d1 + 100U * d2 + 1000U * d3;
 }
 
-bool eightzeros(const std::int8_t* digits) {
-  return (digits[0] | digits[1] | digits[2] | digits[3] | digits[4] | digits[5] | digits[6] |
-          digits[7]) == 0;
-}
+// A word is zero whatever its byte order.
+bool eightzeros(const std::int8_t* digits) { return loadword(digits) == 0; }
 
 // Places up to the top of the highest limb that holds a non-zero digit.
 // Whole limbs are tested eight places at a time, which costs far less than
@@ -302,6 +300,12 @@ bool spreadlimbs(const std::uint64_t* limbs, std::size_t count, std::int8_t* dig
   for (std::size_t k = 0; k < top; ++k) {
     spreadlimb(limbs[k], digits + k * kDigitsPerLimb);
   }
+  if (toplow + kDigitsPerLimb <= places) {
+    // The whole top limb fits: its leading zeros are the places above it.
+    spreadlimb(limbs[top], digits + toplow);
+    std::fill(digits + toplow + kDigitsPerLimb, digits + places, std::int8_t{0});
+    return true;
+  }
   std::size_t p = toplow;
   for (std::uint64_t limb = limbs[top]; limb != 0; limb /= 10, ++p) {
     if (p >= places) {
@@ -335,7 +339,9 @@ std::size_t scaledown(std::uint64_t* limbs, std::size_t count, std::size_t place
   }
   std::copy(limbs + whole, limbs + count, limbs);
   count -= whole;
-  dividesmall(limbs, count, kPowersOfTen[places % kDigitsPerLimb]);
+  if (places % kDigitsPerLimb != 0) {  // a shift by whole limbs divides by nothing
+    dividesmall(limbs, count, kPowersOfTen[places % kDigitsPerLimb]);
+  }
   return withouttopzeros(limbs, count);
 }
 

@@ -161,11 +161,10 @@ bool limbsfit(const std::uint64_t* limbs, std::size_t count, std::size_t places,
   if (count == 0) {
     return places > 0 || !up;
   }
-  std::size_t digits = (count - 1) * kDigitsPerLimb;
-  std::uint64_t nines = 0;  // the top limb's digits, all nines
-  for (std::uint64_t top = limbs[count - 1]; top != 0; top /= 10) {
+  std::size_t digits = count * kDigitsPerLimb - kDigitsPerLimb + 1;
+  std::uint64_t nines = 9;  // the top limb's digits, all nines
+  for (const std::uint64_t top = limbs[count - 1]; top > nines; nines = nines * 10 + 9) {
     ++digits;
-    nines = nines * 10 + 9;
   }
   if (digits != places || !up) {
     return digits <= places;
@@ -263,7 +262,18 @@ magnitudeproduct::magnitudeproduct(const std::int8_t* a, const std::int8_t* b, s
   if (na == 0 || nb == 0) {
     return;  // a zero product
   }
-  multiplylimbs(left, na, right, nb, kept_);
+  // Amounts held to many places end in zero limbs, which add nothing but
+  // zero columns: the kernel multiplies only what lies above them.
+  std::size_t za = 0;
+  std::size_t zb = 0;
+  while (left[za] == 0) {
+    ++za;
+  }
+  while (right[zb] == 0) {
+    ++zb;
+  }
+  std::fill(kept_, kept_ + za + zb, std::uint64_t{0});
+  multiplylimbs(left + za, na - za, right + zb, nb - zb, kept_ + za + zb);
   dropped_ = lowdigits(kept_, na + nb, scale);
   nk_ = scaledown(kept_, na + nb, scale);
 }

@@ -48,12 +48,15 @@ void addinto(fixedfloat& target, const fixedfloat& other) {
   if (left == right && !sumfits(in.left, in.right, length)) {
     throwoverflow();
   }
-  fixedfloat sum(length);
+  // The sum is made as a fixedfloat(length) would hold it, but in the
+  // target's own digits: the word loops read each place before they write
+  // it, so the target may be an operand, and nothing fails once they start.
+  logfixedfloatmade(length);
   bool negative = false;
-  difference(in.left, left, in.right, !right, sum.value.digits.data(), negative, length);
-  target.value.digits.swap(sum.value.digits);
+  difference(in.left, left, in.right, !right, target.value.digits.data(), negative, length);
   target.value.negative = negative;
   target.updsign();
+  logfixedfloatdeleted();
 }
 
 }  // namespace VELDRAN::internal

@@ -477,3 +477,50 @@ TEST(FixedfloatMultiply, TinyProductsRoundByAllTheirDigits) {
     }
   }
 }
+
+// Amounts held to many places: operands with zero limbs below their digits,
+// scales of whole limbs and of parts of one, products whose top limb is
+// whole or partial, and multiply then rounded as money is billed.
+TEST(FixedfloatMultiply, AmountsEndingInZerosMultiplyAndRoundExactly) {
+  using veldran_test::bigfloatmodel;
+  const auto make = [](unsigned long long length, std::uint32_t digits, unsigned long long shift) {
+    bigfloatmodel m;
+    m.length = length;
+    m.value.size = length;
+    m.value.magnitude =
+        veldran_test::bigmultiply(veldran_test::bigof(digits), veldran_test::bigpow10(shift));
+    return m;
+  };
+  const auto build = [](const bigfloatmodel& m) {
+    fixedfloat x(m.length);
+    x.value.digits = veldran_test::bigdigits(m.value.magnitude, m.length);
+    return x;
+  };
+  for (const unsigned long long length : {16ULL, 20ULL, 32ULL, 36ULL, 48ULL}) {
+    for (const std::uint32_t digits : {13U, 99999999U, 123456789U}) {
+      for (unsigned long long shift = 0; shift + 9 <= length; shift += 3) {
+        const bigfloatmodel a = make(length, digits, shift);
+        const bigfloatmodel b = make(length, 675, length / 2 - 4 + shift % 5);
+        for (const rounding mode : kEveryRounding) {
+          SCOPED_TRACE("length " + std::to_string(length) + ": " + std::to_string(digits) + "e" +
+                       std::to_string(shift) + " " + veldran_test::roundingname(mode));
+          const veldran_test::bigresult want = veldran_test::floatmultiplymodel(a, b, mode);
+          if (want.result != veldran_test::outcome::value) {
+            EXPECT_THROW(static_cast<void>(build(a).multiply(build(b), mode)), std::overflow_error);
+            continue;
+          }
+          const fixedfloat product = build(a).multiply(build(b), mode);
+          EXPECT_EQ(product.value.digits, veldran_test::bigdigits(want.value.magnitude, length));
+          // Rounding the product once more to cents reads the digits it wrote.
+          bigfloatmodel exact;
+          exact.length = length;
+          exact.value = want.value;
+          const veldran_test::bigresult cents = veldran_test::floatroundedmodel(exact, 2, mode);
+          ASSERT_EQ(cents.result, veldran_test::outcome::value);
+          EXPECT_EQ(product.rounded(2, mode).value.digits,
+                    veldran_test::bigdigits(cents.value.magnitude, length));
+        }
+      }
+    }
+  }
+}
