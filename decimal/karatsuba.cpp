@@ -69,8 +69,22 @@ void balancedproduct(const std::uint64_t* a, const std::uint64_t* b, std::size_t
 
 }  // namespace
 
+std::size_t multiplywork(std::size_t na, std::size_t nb) {
+  const std::size_t shorter = std::min(na, nb);
+  if (shorter < kKaratsubaThreshold) {
+    return 0;
+  }
+  return (std::max(na, nb) > shorter ? 2 * shorter : 0) + balancedwork(shorter);
+}
+
 void multiplylimbs(const std::uint64_t* a, std::size_t na, const std::uint64_t* b, std::size_t nb,
                    std::uint64_t* columns) {
+  kernelscratch scratch(multiplywork(na, nb));
+  multiplylimbs(a, na, b, nb, columns, scratch.data());
+}
+
+void multiplylimbs(const std::uint64_t* a, std::size_t na, const std::uint64_t* b, std::size_t nb,
+                   std::uint64_t* columns, std::uint64_t* work) {
   if (na < nb) {
     std::swap(a, b);
     std::swap(na, nb);
@@ -81,10 +95,8 @@ void multiplylimbs(const std::uint64_t* a, std::size_t na, const std::uint64_t* 
   }
   // The longer operand in pieces of the shorter one's length, the first
   // product written in place, the others added in at theirs.
-  const std::size_t piecewords = na > nb ? 2 * nb : 0;
-  kernelscratch scratch(piecewords + balancedwork(nb));
-  std::uint64_t* piece = scratch.data();
-  std::uint64_t* work = piece + piecewords;
+  std::uint64_t* piece = work;
+  work += na > nb ? 2 * nb : 0;
   balancedproduct(a, b, nb, columns, work);
   std::fill(columns + 2 * nb, columns + na + nb, 0);
   for (std::size_t start = nb; start < na; start += nb) {
