@@ -43,11 +43,60 @@ void takeouthalves(std::uint64_t* middle, std::size_t count, const std::uint64_t
   }
 }
 
+// Four rows of products into `count` columns, row r times y shifted by r.
+__attribute__((noinline)) void addfourrows(std::uint64_t* out, const std::uint32_t* y,
+                                           std::size_t count, std::uint32_t a0, std::uint32_t a1,
+                                           std::uint32_t a2, std::uint32_t a3) {
+  for (std::size_t j = 0; j < count; ++j) {
+    out[j] += std::uint64_t{a0} * y[j + 3] + std::uint64_t{a1} * y[j + 2] +
+              std::uint64_t{a2} * y[j + 1] + std::uint64_t{a3} * y[j];
+  }
+}
+
+// Columns take up to kKaratsubaThreshold products of two limbs before the
+// carry pass.
+static_assert(kKaratsubaThreshold * (kLimbBase - 1) * (kLimbBase - 1) + kLimbBase < UINT64_MAX / 2);
+
+// a * b for na >= nb, nb below kKaratsubaThreshold, into na + nb columns.
+// Limbs fit 32 bits and a column takes at most nb products, so b is
+// narrowed once and the rows become widening multiplications that the
+// compiler does two or four at a time; one carry pass at the end.
+void baseproduct(const std::uint64_t* a, std::size_t na, const std::uint64_t* b, std::size_t nb,
+                 std::uint64_t* columns) {
+  // b between three zeros either side: every column takes four products.
+  std::uint32_t narrow[kKaratsubaThreshold + 6];  // NOLINT(*-avoid-c-arrays, *-member-init)
+  std::fill(narrow, narrow + 3, 0);
+  for (std::size_t j = 0; j < nb; ++j) {
+    narrow[j + 3] = static_cast<std::uint32_t>(b[j]);
+  }
+  std::fill(narrow + nb + 3, narrow + nb + 6, 0);
+  const std::size_t nc = na + nb;
+  std::fill(columns, columns + nc, 0);
+  std::size_t i = 0;
+  for (; i + 4 <= na; i += 4) {
+    addfourrows(columns + i, narrow, nb + 3, static_cast<std::uint32_t>(a[i]),
+                static_cast<std::uint32_t>(a[i + 1]), static_cast<std::uint32_t>(a[i + 2]),
+                static_cast<std::uint32_t>(a[i + 3]));
+  }
+  for (; i < na; ++i) {
+    const auto row = static_cast<std::uint32_t>(a[i]);
+    for (std::size_t j = 0; j < nb; ++j) {
+      columns[i + j] += std::uint64_t{row} * narrow[j + 3];
+    }
+  }
+  std::uint64_t carry = 0;
+  for (std::size_t k = 0; k < nc; ++k) {
+    const std::uint64_t column = columns[k] + carry;
+    carry = column / kLimbBase;
+    columns[k] = column % kLimbBase;
+  }
+}
+
 // a * b, both of n limbs, into 2n columns.
 void balancedproduct(const std::uint64_t* a, const std::uint64_t* b, std::size_t n,
                      std::uint64_t* columns, std::uint64_t* work) {
   if (n < kKaratsubaThreshold) {
-    schoolbookmultiply(a, n, b, n, columns);
+    baseproduct(a, n, b, n, columns);
     return;
   }
   const std::size_t low = n / 2;
@@ -69,22 +118,34 @@ void balancedproduct(const std::uint64_t* a, const std::uint64_t* b, std::size_t
 
 }  // namespace
 
+std::size_t multiplywork(std::size_t na, std::size_t nb) {
+  const std::size_t shorter = std::min(na, nb);
+  if (shorter < kKaratsubaThreshold) {
+    return 0;
+  }
+  return (std::max(na, nb) > shorter ? 2 * shorter : 0) + balancedwork(shorter);
+}
+
 void multiplylimbs(const std::uint64_t* a, std::size_t na, const std::uint64_t* b, std::size_t nb,
                    std::uint64_t* columns) {
+  kernelscratch scratch(multiplywork(na, nb));
+  multiplylimbs(a, na, b, nb, columns, scratch.data());
+}
+
+void multiplylimbs(const std::uint64_t* a, std::size_t na, const std::uint64_t* b, std::size_t nb,
+                   std::uint64_t* columns, std::uint64_t* work) {
   if (na < nb) {
     std::swap(a, b);
     std::swap(na, nb);
   }
   if (nb < kKaratsubaThreshold) {
-    schoolbookmultiply(a, na, b, nb, columns);
+    baseproduct(a, na, b, nb, columns);
     return;
   }
   // The longer operand in pieces of the shorter one's length, the first
   // product written in place, the others added in at theirs.
-  const std::size_t piecewords = na > nb ? 2 * nb : 0;
-  kernelscratch scratch(piecewords + balancedwork(nb));
-  std::uint64_t* piece = scratch.data();
-  std::uint64_t* work = piece + piecewords;
+  std::uint64_t* piece = work;
+  work += na > nb ? 2 * nb : 0;
   balancedproduct(a, b, nb, columns, work);
   std::fill(columns + 2 * nb, columns + na + nb, 0);
   for (std::size_t start = nb; start < na; start += nb) {

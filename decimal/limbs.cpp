@@ -250,9 +250,11 @@ std::uint64_t dividesmall(std::uint64_t* x, std::size_t count, std::uint64_t div
 
 // --- Packing and spreading ---------------------------------------------------
 
-bool packlimbs(const std::int8_t* digits, std::size_t count, std::uint64_t* limbs,
+namespace {
+
+// packlimbs of the `inuse` places that placesinuse found.
+bool packinuse(const std::int8_t* digits, std::size_t inuse, std::uint64_t* limbs,
                std::size_t& limbsinuse) {
-  const std::size_t inuse = placesinuse(digits, count);
   std::uint8_t largest = 0;
   const std::size_t whole = inuse / kDigitsPerLimb;
   if (kPlacesAreWords) {
@@ -273,6 +275,13 @@ bool packlimbs(const std::int8_t* digits, std::size_t count, std::uint64_t* limb
   }
   limbsinuse = limbcount(inuse);
   return largest <= 9;
+}
+
+}  // namespace
+
+bool packlimbs(const std::int8_t* digits, std::size_t count, std::uint64_t* limbs,
+               std::size_t& limbsinuse) {
+  return packinuse(digits, placesinuse(digits, count), limbs, limbsinuse);
 }
 
 void spreadlimb(std::uint64_t limb, std::int8_t* digits) {
@@ -414,20 +423,26 @@ void schoolbookmultiply(const std::uint64_t* a, std::size_t na, const std::uint6
 
 productfit multiplyatrest(const std::int8_t* left, const std::int8_t* right, std::int8_t* product,
                           std::size_t places) {
-  const std::size_t limbs = limbcount(places);
-  kernelscratch scratch(4 * limbs);
+  // One allocation for the operands, the columns and the kernel's work,
+  // sized by the places in use: a large product's scratch then comes from
+  // the heap again on the next call instead of being faulted in afresh.
+  const std::size_t leftinuse = placesinuse(left, places);
+  const std::size_t rightinuse = placesinuse(right, places);
+  const std::size_t la = limbcount(leftinuse);
+  const std::size_t lb = limbcount(rightinuse);
+  kernelscratch scratch(2 * (la + lb) + multiplywork(la, lb));
   std::uint64_t* a = scratch.data();
-  std::uint64_t* b = a + limbs;
-  std::uint64_t* columns = b + limbs;
+  std::uint64_t* b = a + la;
+  std::uint64_t* columns = b + lb;
   std::size_t na = 0;
   std::size_t nb = 0;
-  if (!packlimbs(left, places, a, na) || !packlimbs(right, places, b, nb)) {
+  if (!packinuse(left, leftinuse, a, na) || !packinuse(right, rightinuse, b, nb)) {
     return productfit::notatrest;
   }
   if (na == 0 || nb == 0) {
     return productfit::fits;  // a zero operand
   }
-  multiplylimbs(a, na, b, nb, columns);
+  multiplylimbs(a, na, b, nb, columns, columns + na + nb);
 
   // The top column may be 0; below the top non-zero limb every place fits.
   const std::size_t nc = na + nb;

@@ -66,11 +66,17 @@ remainder lowdigits(const std::uint64_t* limbs, std::size_t count, std::size_t p
 // --- Multiplication ------------------------------------------------------------
 // Operands of at least this many limbs each are split in Karatsuba's manner;
 // below it the schoolbook rows are faster.
-constexpr std::size_t kKaratsubaThreshold = 96;
+constexpr std::size_t kKaratsubaThreshold = 192;
 // The exact product of a and b into na + nb columns: Karatsuba's kernel
 // where both operands reach the threshold, else the schoolbook one.
 void multiplylimbs(const std::uint64_t* a, std::size_t na, const std::uint64_t* b, std::size_t nb,
                    std::uint64_t* columns);
+// Words of work the kernel below needs for operands of na and nb limbs.
+std::size_t multiplywork(std::size_t na, std::size_t nb);
+// multiplylimbs in the caller's work words, so that one allocation serves
+// the operands, the columns and the whole recursion.
+void multiplylimbs(const std::uint64_t* a, std::size_t na, const std::uint64_t* b, std::size_t nb,
+                   std::uint64_t* columns, std::uint64_t* work);
 // The same by rows alone, quadratic: the reference the faster kernel is
 // checked against.
 void schoolbookmultiply(const std::uint64_t* a, std::size_t na, const std::uint64_t* b,

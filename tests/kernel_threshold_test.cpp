@@ -108,3 +108,16 @@ TEST(KernelThresholds, QuotientsAgreeWithLongDivisionAroundTheThreshold) {
     }
   }
 }
+
+// The rows go four at a time with one at a time for the rest, so short and
+// odd lengths take every mix of the two paths.
+TEST(KernelThresholds, ShortProductsAgreeWithTheSchoolbook) {
+  std::mt19937_64 random(8);
+  for (std::size_t na = 1; na <= 9; ++na) {
+    for (std::size_t nb = 1; nb <= 9; ++nb) {
+      for (const kind k : kKinds) {
+        expectproduct(make(na, k, random), make(nb, k, random));
+      }
+    }
+  }
+}
