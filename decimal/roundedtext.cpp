@@ -31,7 +31,10 @@ void addunit(std::vector<int>& kept) {
 // Refuses before anything is allocated: the text holds a sign, the
 // integer places and a carry out of them, the point and `places` digits.
 void refusetoomanyplaces(std::size_t digitcount, unsigned long long places) {
-  const unsigned long long room = std::string().max_size();
+  // A string's own limit differs between standards (C++20's is four times
+  // C++17's), so one bound serves both: no memory holds 2^62 digits anyway.
+  const unsigned long long room =
+      std::min<unsigned long long>(std::string().max_size(), (1ULL << 62U) - 1);
   if (digitcount + 3 > room || places > room - digitcount - 3) {
     throw std::length_error("Too many places!");
   }
